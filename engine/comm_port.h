@@ -1,0 +1,85 @@
+// CCommPort: the one port class of a System, for the three comm types (0 direct serial, 1 dial-up
+// modem on a serial line, 2 TCP/IP). The serial path runs on termios with a read thread; the TCP/IP
+// path on a non-blocking socket whose notifications run on the UI thread (see client_socket.h).
+//
+// The operations are virtual so that tests can put a scripted port in place of a real line; the
+// console itself only ever creates CCommPort.
+//
+// Threads:
+//   Open       worker (serial, dial-up) or UI thread (TCP/IP, through CSystem::OpenPort)
+//   Close      UI thread (or the destroying thread); never deadlocks against a read thread that is
+//              handing a reply to the UI thread
+//   Write      worker
+//   LinkUp, Carrier, IsOpen, SocketConnected: any thread
+//   Settings (SerialNo ... Handshake, Device): set by the document on the UI thread while the
+//   worker does not use the port (before Start, or on a port not yet given to the System).
+//   Address: any thread through GetAddress / SetAddress.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class CSystem;
+class CClientSocket;
+class SerialLine;
+
+constexpr uint8_t COMM_DIRECT = 0;
+constexpr uint8_t COMM_DIALUP = 1;
+constexpr uint8_t COMM_TCPIP = 2;
+
+class CCommPort {
+public:
+    CCommPort();
+    virtual ~CCommPort();  // Close()
+    CCommPort(const CCommPort&) = delete;
+    CCommPort& operator=(const CCommPort&) = delete;
+
+    CSystem* Owner = nullptr;
+    uint8_t CommID = 0;
+    uint8_t SerialNo = 0;
+    uint8_t CommType = COMM_DIRECT;
+    uint8_t BaudIndex = 0;
+    uint8_t DataBits = 0;
+    uint8_t StopIndex = 0;
+    uint8_t ParityIndex = 0;
+    uint8_t Handshake = 0;
+    // Linux: the serial device to open; empty means COM n is "/dev/ttyS<n-1>".
+    std::string Device;
+
+    std::atomic<int> Carrier{0};
+    std::atomic<int> IsOpen{0};
+
+    std::string GetAddress() const;
+    void SetAddress(const std::string& address);
+
+    virtual bool Open();
+    virtual bool Close();
+    // Worker. True when every byte was written.
+    virtual bool Write(const char* bytes, int length);
+    // "Is the line up": serial and dial-up, Carrier (a direct line whose device cannot report its
+    // modem lines counts as up while open); TCP/IP, the socket's Connected.
+    virtual bool LinkUp() const;
+    // TCP/IP: the socket's Connected; false on the serial path.
+    virtual bool SocketConnected() const;
+
+    // The device path COM n opens (Device when set).
+    std::string DevicePath() const;
+
+    // Receive handler: reads what has arrived (up to 4096 bytes) and feeds the owner's receive
+    // side. Called by the read thread (serial) or the socket's receive notification (TCP/IP).
+    void OnCommReceive();
+    // Reads up to `capacity` bytes that have arrived; 0 when none.
+    virtual int Read(char* buffer, int capacity);
+
+private:
+    mutable std::mutex m_addressLock;
+    std::string m_address;
+    std::unique_ptr<SerialLine> m_serial;
+    std::unique_ptr<CClientSocket> m_socket;
+
+    friend class SerialLine;
+    friend class CClientSocket;
+};

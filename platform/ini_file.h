@@ -1,0 +1,55 @@
+// An ini file with the Windows private-profile behaviour: sections and keys compare without
+// regard to case; integers are read as GetPrivateProfileInt reads them (leading blanks, optional
+// sign, decimal digits up to the first other character; no digits gives 0; missing gives the
+// default); unknown sections, comments, blank lines and key order are kept as they stand; CRLF or
+// LF is read; a save writes a temporary file beside it and renames it over the old one, so a
+// crash during a save leaves the old file or the new one, never a torn one.
+//
+// Not thread safe: the owner serialises access (the console touches its settings on the UI thread
+// only).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class IniFile {
+public:
+    IniFile();
+    ~IniFile();
+    IniFile(const IniFile&) = delete;
+    IniFile& operator=(const IniFile&) = delete;
+
+    // Reads the file. A missing file is an empty ini and returns true; a file that exists but
+    // cannot be read returns false with the system's reason in LastError().
+    bool Load(const std::string& path);
+    const std::string& Path() const;
+
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& defaultValue) const;
+    int GetInt(const std::string& section, const std::string& key, int defaultValue) const;
+    bool HasKey(const std::string& section, const std::string& key) const;
+    bool HasSection(const std::string& section) const;
+    std::vector<std::string> Keys(const std::string& section) const;
+
+    // Changes in memory; Save() writes them.
+    void SetString(const std::string& section, const std::string& key, const std::string& value);
+    void SetInt(const std::string& section, const std::string& key, int value);
+    void DeleteKey(const std::string& section, const std::string& key);
+    void DeleteSection(const std::string& section);
+
+    // Writes the whole file atomically; false with LastError() when it cannot.
+    bool Save();
+    const std::string& LastError() const;
+
+    // The file's text as Save() would write it.
+    std::string Text() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace platform

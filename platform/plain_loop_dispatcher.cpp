@@ -1,0 +1,134 @@
+#include "platform/plain_loop_dispatcher.h"
+
+#include "platform/clock.h"
+
+namespace platform {
+
+struct PlainLoopDispatcher::Call {
+    std::function<void()> fn;
+    bool isSend = false;
+    bool started = false;
+    bool done = false;
+    bool cancelled = false;
+};
+
+PlainLoopDispatcher::PlainLoopDispatcher() : m_uiThread(std::this_thread::get_id()) {}
+
+PlainLoopDispatcher::~PlainLoopDispatcher() {
+    // Release any sender still waiting: its call will never run.
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (auto& call : m_queue) {
+        call->cancelled = true;
+    }
+    m_queue.clear();
+    m_wake.notify_all();
+}
+
+void PlainLoopDispatcher::Post(std::function<void()> fn) {
+    auto call = std::make_shared<Call>();
+    call->fn = std::move(fn);
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_queue.push_back(std::move(call));
+    m_wake.notify_all();
+}
+
+bool PlainLoopDispatcher::Send(std::function<void()> fn, const std::atomic<bool>* cancel) {
+    if (OnUiThread()) {
+        if (cancel && cancel->load()) {
+            return false;
+        }
+        fn();
+        return true;
+    }
+    auto call = std::make_shared<Call>();
+    call->fn = std::move(fn);
+    call->isSend = true;
+    std::unique_lock<std::mutex> lock(m_lock);
+    m_queue.push_back(call);
+    m_wake.notify_all();
+    for (;;) {
+        if (call->done) {
+            return true;
+        }
+        if (call->cancelled) {
+            return false;
+        }
+        if (cancel && cancel->load() && !call->started) {
+            call->cancelled = true;
+            return false;
+        }
+        m_wake.wait_for(lock, std::chrono::milliseconds(5));
+    }
+}
+
+bool PlainLoopDispatcher::OnUiThread() const { return std::this_thread::get_id() == m_uiThread; }
+
+bool PlainLoopDispatcher::RunOne(std::unique_lock<std::mutex>& lock) {
+    while (!m_queue.empty()) {
+        auto call = m_queue.front();
+        m_queue.pop_front();
+        if (call->cancelled) {
+            continue;
+        }
+        call->started = true;
+        lock.unlock();
+        call->fn();
+        lock.lock();
+        call->done = true;
+        m_wake.notify_all();
+        return true;
+    }
+    return false;
+}
+
+int PlainLoopDispatcher::RunPending() {
+    int count = 0;
+    std::unique_lock<std::mutex> lock(m_lock);
+    while (RunOne(lock)) {
+        ++count;
+    }
+    return count;
+}
+
+void PlainLoopDispatcher::RunFor(int64_t ms) {
+    RunUntil([] { return false; }, ms);
+}
+
+bool PlainLoopDispatcher::RunUntil(const std::function<bool()>& done, int64_t ms) {
+    const int64_t end = Clock::NowMs() + ms;
+    for (;;) {
+        RunPending();
+        if (done()) {
+            return true;
+        }
+        if (Clock::NowMs() >= end) {
+            return false;
+        }
+        std::unique_lock<std::mutex> lock(m_lock);
+        if (m_queue.empty()) {
+            m_wake.wait_for(lock, std::chrono::milliseconds(2));
+        }
+    }
+}
+
+void PlainLoopDispatcher::Run() {
+    for (;;) {
+        RunPending();
+        std::unique_lock<std::mutex> lock(m_lock);
+        if (m_quit) {
+            m_quit = false;
+            return;
+        }
+        if (m_queue.empty()) {
+            m_wake.wait_for(lock, std::chrono::milliseconds(20));
+        }
+    }
+}
+
+void PlainLoopDispatcher::Quit() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_quit = true;
+    m_wake.notify_all();
+}
+
+}  // namespace platform

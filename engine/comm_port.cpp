@@ -3,6 +3,10 @@
 
 #include "engine/system.h"
 
+// Filled in by the serial and TCP/IP paths.
+class SerialLine {};
+class CClientSocket {};
+
 CCommPort::CCommPort() = default;
 CCommPort::~CCommPort() = default;
 

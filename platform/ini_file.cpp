@@ -1,0 +1,254 @@
+#include "platform/ini_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/ini_text.h"
+
+namespace platform {
+namespace {
+
+std::string Reason(const std::string& what, const std::string& path, int err) {
+    return what + " " + path + ": " + std::strerror(err);
+}
+
+// Reads the whole file. ENOENT is reported through `missing`.
+bool ReadAll(const std::string& path, std::string& out, bool& missing, std::string& error) {
+    missing = false;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            missing = true;
+            return true;
+        }
+        error = Reason("cannot open", path, errno);
+        return false;
+    }
+    char buf[8192];
+    for (;;) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            error = Reason("cannot read", path, errno);
+            close(fd);
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        out.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return true;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            if (n == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// The process's file creation mask, read without changing it (umask() itself would race with
+// other threads creating files).
+mode_t CurrentUmask() {
+    std::string status;
+    bool missing = false;
+    std::string error;
+    if (ReadAll("/proc/self/status", status, missing, error) && !missing) {
+        size_t at = status.find("\nUmask:");
+        if (at != std::string::npos) {
+            return static_cast<mode_t>(std::strtoul(status.c_str() + at + 7, nullptr, 8));
+        }
+    }
+    return 022;
+}
+
+// The file a save replaces: a symbolic link is followed so that the link stays a link.
+std::string SaveTarget(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (realpath(path.c_str(), resolved) != nullptr) {
+        return resolved;
+    }
+    return path;
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+struct IniFile::Impl {
+    std::string path;
+    IniText text;
+    std::string error;
+    // Set when the file exists but could not be read: saving then would replace settings we
+    // never saw.
+    bool loadFailed = false;
+};
+
+IniFile::IniFile() : m_impl(std::make_unique<Impl>()) {}
+IniFile::~IniFile() = default;
+
+bool IniFile::Load(const std::string& path) {
+    m_impl->path = path;
+    m_impl->error.clear();
+    m_impl->text = IniText();
+    std::string contents;
+    bool missing = false;
+    if (!ReadAll(path, contents, missing, m_impl->error)) {
+        m_impl->loadFailed = true;
+        return false;
+    }
+    m_impl->loadFailed = false;
+    m_impl->text.Parse(contents);
+    return true;
+}
+
+const std::string& IniFile::Path() const {
+    return m_impl->path;
+}
+
+std::string IniFile::GetString(const std::string& section, const std::string& key,
+                               const std::string& defaultValue) const {
+    std::string value;
+    return m_impl->text.Find(section, key, &value) ? value : defaultValue;
+}
+
+int IniFile::GetInt(const std::string& section, const std::string& key, int defaultValue) const {
+    std::string value;
+    if (!m_impl->text.Find(section, key, &value)) {
+        return defaultValue;
+    }
+    return ProfileInt(value);
+}
+
+bool IniFile::HasKey(const std::string& section, const std::string& key) const {
+    return m_impl->text.Find(section, key, nullptr);
+}
+
+bool IniFile::HasSection(const std::string& section) const {
+    return m_impl->text.HasSection(section);
+}
+
+std::vector<std::string> IniFile::Keys(const std::string& section) const {
+    return m_impl->text.Keys(section);
+}
+
+void IniFile::SetString(const std::string& section, const std::string& key,
+                        const std::string& value) {
+    m_impl->text.Set(section, key, value);
+}
+
+void IniFile::SetInt(const std::string& section, const std::string& key, int value) {
+    m_impl->text.Set(section, key, std::to_string(value));
+}
+
+void IniFile::DeleteKey(const std::string& section, const std::string& key) {
+    m_impl->text.DeleteKey(section, key);
+}
+
+void IniFile::DeleteSection(const std::string& section) {
+    m_impl->text.DeleteSection(section);
+}
+
+std::string IniFile::Text() const {
+    return m_impl->text.Render();
+}
+
+const std::string& IniFile::LastError() const {
+    return m_impl->error;
+}
+
+bool IniFile::Save() {
+    Impl& d = *m_impl;
+    d.error.clear();
+    if (d.path.empty()) {
+        d.error = "no settings file named";
+        return false;
+    }
+    if (d.loadFailed) {
+        d.error = "not saving " + d.path + ": it could not be read, and saving would lose it";
+        return false;
+    }
+    const std::string target = SaveTarget(d.path);
+    const std::string folder = FolderOf(target);
+
+    struct stat old {};
+    const bool hadFile = stat(target.c_str(), &old) == 0;
+    const mode_t mode = hadFile ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
+
+    std::string tmpName = target + ".tmp-XXXXXX";
+    int fd = mkostemp(tmpName.data(), O_CLOEXEC);
+    if (fd < 0) {
+        d.error = Reason("cannot create a temporary file beside", target, errno);
+        return false;
+    }
+    auto fail = [&](const char* what) {
+        d.error = Reason(what, tmpName, errno);
+        if (fd >= 0) {
+            close(fd);
+        }
+        unlink(tmpName.c_str());
+        return false;
+    };
+    if (!WriteAll(fd, Text())) {
+        return fail("cannot write");
+    }
+    if (fchmod(fd, mode) != 0) {
+        return fail("cannot set the permissions of");
+    }
+    if (hadFile && geteuid() == 0 && fchown(fd, old.st_uid, old.st_gid) != 0) {
+        return fail("cannot set the owner of");
+    }
+    if (fsync(fd) != 0) {
+        return fail("cannot flush");
+    }
+    int closeResult = close(fd);
+    fd = -1;
+    if (closeResult != 0) {
+        return fail("cannot close");
+    }
+    if (rename(tmpName.c_str(), target.c_str()) != 0) {
+        return fail("cannot rename into place");
+    }
+    // Make the rename itself durable.
+    int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+        d.error = Reason("saved, but cannot open the folder to flush it:", folder, errno);
+        return false;
+    }
+    int syncResult = fsync(dirFd);
+    int syncErr = errno;
+    close(dirFd);
+    if (syncResult != 0 && syncErr != EINVAL && syncErr != ENOTSUP) {
+        d.error = Reason("saved, but cannot flush the folder", folder, syncErr);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,49 @@
+// The text of an ini file as its lines, and the private-profile rules over them: "[name]" starts
+// a section; "key=value" is an entry (key and value trimmed of blanks); lines starting with ';'
+// or '#', blank lines and any other line are kept as they stand but are never entries. Sections
+// and keys compare without regard to ASCII case; the first section and the first key of a name
+// win, as they do on Windows. Values are 8-bit bytes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class IniText {
+public:
+    // Splits `contents` into lines at "\r\n", "\n" or a lone "\r". A UTF-8 byte order mark at
+    // the start is remembered and written back.
+    void Parse(const std::string& contents);
+    // Every line followed by "\r\n".
+    std::string Render() const;
+
+    bool HasSection(const std::string& section) const;
+    // True when the entry exists; its value goes to `value` when given.
+    bool Find(const std::string& section, const std::string& key, std::string* value) const;
+    std::vector<std::string> Keys(const std::string& section) const;
+
+    // Replaces the value of an existing entry (keeping the key's spelling), or adds the entry
+    // after the last entry of the section, or adds the section at the end. Line breaks in the key
+    // or value are turned into blanks so that no value can make lines of its own; '=' in a key is
+    // likewise replaced.
+    void Set(const std::string& section, const std::string& key, const std::string& value);
+    void DeleteKey(const std::string& section, const std::string& key);
+    // Removes the section's header and every line up to the next section (every section of that
+    // name, when it is repeated).
+    void DeleteSection(const std::string& section);
+
+private:
+    int FindSection(const std::string& section) const;  // header line, or -1
+    int SectionEnd(int header) const;                   // first line after the section
+    int FindKey(int header, const std::string& key) const;
+
+    std::vector<std::string> m_lines;
+    bool m_bom = false;
+};
+
+// An integer as GetPrivateProfileInt reads it: leading blanks, an optional sign, decimal digits
+// up to the first other character (wrapping like a 32-bit unsigned value); no digits gives 0.
+int ProfileInt(const std::string& text);
+
+}  // namespace platform

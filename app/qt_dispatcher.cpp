@@ -1,6 +1,9 @@
 #include "app/qt_dispatcher.h"
 
+#include <poll.h>
+
 #include <QMetaObject>
+#include <QSocketNotifier>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -14,6 +17,12 @@ struct PendingSend {
     bool cancelled = false;
 };
 }  // namespace
+
+struct QtDispatcher::FdWatch {
+    QSocketNotifier* read = nullptr;
+    QSocketNotifier* write = nullptr;
+    std::function<void(int)> callback;
+};
 
 QtDispatcher::QtDispatcher() : m_uiThread(std::this_thread::get_id()) {}
 
@@ -61,4 +70,49 @@ bool QtDispatcher::Send(std::function<void()> fn, const std::atomic<bool>* cance
     }
 }
 
-bool QtDispatcher::OnUiThread() const { return std::this_thread::get_id() == m_uiThread; }
+bool QtDispatcher::OnUiThread() const {
+    return std::this_thread::get_id() == m_uiThread;
+}
+
+uint64_t QtDispatcher::WatchFd(int fd, bool readable, bool writable,
+                               std::function<void(int)> callback) {
+    const uint64_t id = m_nextWatchId++;
+    auto watch = std::make_unique<FdWatch>();
+    watch->callback = std::move(callback);
+    if (readable) {
+        watch->read = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(watch->read, &QSocketNotifier::activated, this, [this, id] { Notify(id, POLLIN); });
+    }
+    if (writable) {
+        watch->write = new QSocketNotifier(fd, QSocketNotifier::Write, this);
+        connect(watch->write, &QSocketNotifier::activated, this,
+                [this, id] { Notify(id, POLLOUT); });
+    }
+    m_watches.emplace(id, std::move(watch));
+    return id;
+}
+
+void QtDispatcher::UnwatchFd(uint64_t id) {
+    auto it = m_watches.find(id);
+    if (it == m_watches.end()) {
+        return;
+    }
+    // The notifier may be emitting right now: disable it and let the loop delete it.
+    for (QSocketNotifier* notifier : {it->second->read, it->second->write}) {
+        if (notifier) {
+            notifier->setEnabled(false);
+            notifier->deleteLater();
+        }
+    }
+    m_watches.erase(it);
+}
+
+void QtDispatcher::Notify(uint64_t id, int revents) {
+    auto it = m_watches.find(id);
+    if (it == m_watches.end()) {
+        return;
+    }
+    // A copy: the callback may end its own watch.
+    auto callback = it->second->callback;
+    callback(revents);
+}

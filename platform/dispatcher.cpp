@@ -6,6 +6,13 @@
 #include "platform/plain_loop_dispatcher.h"
 
 namespace platform {
+
+uint64_t Dispatcher::WatchFd(int, bool, bool, std::function<void(int)>) {
+    return 0;
+}
+
+void Dispatcher::UnwatchFd(uint64_t) {}
+
 namespace {
 std::atomic<Dispatcher*> g_dispatcher{nullptr};
 std::once_flag g_fallbackOnce;
@@ -21,6 +28,8 @@ Dispatcher& Dispatch() {
     return *g_fallback;
 }
 
-void SetDispatcher(Dispatcher* dispatcher) { g_dispatcher.store(dispatcher); }
+void SetDispatcher(Dispatcher* dispatcher) {
+    g_dispatcher.store(dispatcher);
+}
 
 }  // namespace platform

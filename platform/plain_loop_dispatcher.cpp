@@ -1,5 +1,12 @@
 #include "platform/plain_loop_dispatcher.h"
 
+#include <poll.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
 #include "platform/clock.h"
 
 namespace platform {
@@ -61,7 +68,9 @@ bool PlainLoopDispatcher::Send(std::function<void()> fn, const std::atomic<bool>
     }
 }
 
-bool PlainLoopDispatcher::OnUiThread() const { return std::this_thread::get_id() == m_uiThread; }
+bool PlainLoopDispatcher::OnUiThread() const {
+    return std::this_thread::get_id() == m_uiThread;
+}
 
 bool PlainLoopDispatcher::RunOne(std::unique_lock<std::mutex>& lock) {
     while (!m_queue.empty()) {
@@ -81,8 +90,71 @@ bool PlainLoopDispatcher::RunOne(std::unique_lock<std::mutex>& lock) {
     return false;
 }
 
-int PlainLoopDispatcher::RunPending() {
+uint64_t PlainLoopDispatcher::WatchFd(int fd, bool readable, bool writable,
+                                      std::function<void(int)> callback) {
+    Watch watch;
+    watch.fd = fd;
+    watch.events = static_cast<short>((readable ? POLLIN : 0) | (writable ? POLLOUT : 0));
+    watch.callback = std::move(callback);
+    const uint64_t id = m_nextWatchId++;
+    m_watches.emplace(id, std::move(watch));
+    return id;
+}
+
+void PlainLoopDispatcher::UnwatchFd(uint64_t id) {
+    m_watches.erase(id);
+}
+
+int PlainLoopDispatcher::PollWatches(int timeoutMs) {
+    if (m_watches.empty()) {
+        return 0;
+    }
+    std::vector<pollfd> fds;
+    std::vector<uint64_t> ids;
+    for (const auto& [id, watch] : m_watches) {
+        fds.push_back(pollfd{watch.fd, watch.events, 0});
+        ids.push_back(id);
+    }
+    int ready = ::poll(fds.data(), fds.size(), timeoutMs);
+    if (ready < 0) {
+        if (errno != EINTR) {
+            std::fprintf(stderr, "UI loop: poll() fail! reason: %s\n", std::strerror(errno));
+        }
+        return 0;
+    }
     int count = 0;
+    for (size_t i = 0; i < fds.size() && ready > 0; ++i) {
+        if (fds[i].revents == 0) {
+            continue;
+        }
+        // A callback may have ended this watch (or another) meanwhile.
+        auto it = m_watches.find(ids[i]);
+        if (it == m_watches.end()) {
+            continue;
+        }
+        auto callback = it->second.callback;
+        callback(fds[i].revents);
+        ++count;
+    }
+    return count;
+}
+
+void PlainLoopDispatcher::WaitBriefly() {
+    {
+        std::unique_lock<std::mutex> lock(m_lock);
+        if (!m_queue.empty()) {
+            return;
+        }
+        if (m_watches.empty()) {
+            m_wake.wait_for(lock, std::chrono::milliseconds(2));
+            return;
+        }
+    }
+    PollWatches(2);
+}
+
+int PlainLoopDispatcher::RunPending() {
+    int count = PollWatches(0);
     std::unique_lock<std::mutex> lock(m_lock);
     while (RunOne(lock)) {
         ++count;
@@ -104,24 +176,28 @@ bool PlainLoopDispatcher::RunUntil(const std::function<bool()>& done, int64_t ms
         if (Clock::NowMs() >= end) {
             return false;
         }
-        std::unique_lock<std::mutex> lock(m_lock);
-        if (m_queue.empty()) {
-            m_wake.wait_for(lock, std::chrono::milliseconds(2));
-        }
+        WaitBriefly();
     }
 }
 
 void PlainLoopDispatcher::Run() {
     for (;;) {
         RunPending();
-        std::unique_lock<std::mutex> lock(m_lock);
-        if (m_quit) {
-            m_quit = false;
-            return;
+        {
+            std::unique_lock<std::mutex> lock(m_lock);
+            if (m_quit) {
+                m_quit = false;
+                return;
+            }
+            if (!m_queue.empty()) {
+                continue;
+            }
+            if (m_watches.empty()) {
+                m_wake.wait_for(lock, std::chrono::milliseconds(20));
+                continue;
+            }
         }
-        if (m_queue.empty()) {
-            m_wake.wait_for(lock, std::chrono::milliseconds(20));
-        }
+        PollWatches(2);
     }
 }
 

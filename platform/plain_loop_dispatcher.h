@@ -1,10 +1,12 @@
 // A dispatcher over a plain queue: the thread that constructs it is the UI thread and runs the
-// queued calls with RunPending(), RunFor() or Run().
+// queued calls with RunPending(), RunFor() or Run(). Watched descriptors are poll()ed by the same
+// loops: a ready descriptor's callback runs as one of the calls.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -21,6 +23,9 @@ public:
     void Post(std::function<void()> fn) override;
     bool Send(std::function<void()> fn, const std::atomic<bool>* cancel = nullptr) override;
     bool OnUiThread() const override;
+    uint64_t WatchFd(int fd, bool readable, bool writable,
+                     std::function<void(int revents)> callback) override;
+    void UnwatchFd(uint64_t id) override;
 
     // UI thread only. Runs every call queued now (and those they queue); returns how many ran.
     int RunPending();
@@ -35,13 +40,26 @@ public:
 
 private:
     struct Call;
+    struct Watch {
+        int fd = -1;
+        short events = 0;
+        std::function<void(int)> callback;
+    };
     bool RunOne(std::unique_lock<std::mutex>& lock);
+    // UI thread: polls the watched descriptors for up to `timeoutMs` real milliseconds and runs
+    // the callbacks of those ready; returns how many ran.
+    int PollWatches(int timeoutMs);
+    // UI thread: waits up to a few milliseconds for a queued call or a ready descriptor.
+    void WaitBriefly();
 
     std::thread::id m_uiThread;
     mutable std::mutex m_lock;
     std::condition_variable m_wake;
     std::deque<std::shared_ptr<Call>> m_queue;
     bool m_quit = false;
+    // UI thread only.
+    std::map<uint64_t, Watch> m_watches;
+    uint64_t m_nextWatchId = 1;
 };
 
 }  // namespace platform

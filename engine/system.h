@@ -6,24 +6,27 @@
 //
 // Locking: m_lock guards CurCommand, Status, Started, IdleTime, the queue heads and the receive
 // buffers. It is held only around short steps, never across a sleep, a port wait, a port write or
-// the hand-over of a reply to the UI thread.
+// the hand-over of a reply to the UI thread. TxBuffer belongs to the worker. The session log has
+// its own lock, taken after m_lock when both are needed (a report while an exchange ends).
 //
 // Threads:
 //   Start, OpenPort, ClosePort, destructor: UI thread
 //   AddCommand, AbortCommand, ClearCommands, QueueLogin: any thread
-//   ProcessChunk: the receiving thread
+//   ProcessChunk: the receiving thread (one at a time; a page reply is handed to the UI thread
+//                 synchronously, so the UI thread may abort and queue commands meanwhile)
 //   DoCommand, SendCommand: worker only
-//   Report, OpenLog, CloseLog, WriteLogLine: any thread
+//   Report, OpenLog, CloseLog, RollLog, WriteLogLine: any thread
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 
-#include "engine/command_node.h"
 #include "engine/comm_port.h"
+#include "engine/command_node.h"
 #include "platform/log_file.h"
 
 // Exchange states.
@@ -79,13 +82,17 @@ public:
     // hand-over of a page reply to the UI thread (the port is closing).
     void ProcessChunk(const char* data, int length, const std::atomic<bool>* cancel = nullptr);
 
-    // Session log.
+    // Session log "System%03d %Y-%m-%d.Log" in the log folder, written while "WriteLog" is on.
     void OpenLog();
     void CloseLog();
+    // The midnight roll: the closing block ends the old day's file and the opening block starts
+    // the new day's file; no line of another thread falls between the two.
+    void RollLog();
     void WriteLogLine(const std::string& text, bool raw = false);
     void Report(const std::string& text);
     // "[*******" + phrase + SystemID + "*******]"
     std::string ReportText(const std::string& phrase) const;
+    bool LogOpen() const;
 
     // Snapshot readers for other threads (taken under the lock).
     bool HasCurCommand() const;
@@ -103,12 +110,33 @@ protected:
     void SendCommand(int length);
     enum class DialOutcome { Connected, GivenUp, Failed };
     DialOutcome Dial();
+    // Sleeps program milliseconds; false when the System is being destroyed.
+    bool WorkerSleep(int64_t ms);
 
-    // Receive side (under m_lock unless said otherwise).
-    void ProcessByteLocked(uint8_t byte, std::string* replyOut, int* replyStatus);
+    // Under m_lock: the worker's steps.
+    void DropCurrentLocked();  // node deleted, queues emptied (WM_SYSTEM_STOP is the caller's)
+    void TakeNextLocked();
+    void DeleteCurrentLocked();
+    // Link the node (and any nodes linked after it) at the tail of a queue.
+    static void AppendLocked(CCommandNode*& head, CCommandNode* node);
+
+    // Receive side (under m_lock). A page reply cut out of the text waits in `pending` for its
+    // hand-over, which happens outside the lock.
+    struct PendingReply {
+        bool ready = false;
+        int status = 0;
+        uint64_t exchange = 0;  // m_exchange of the command the reply answers
+        std::string text;
+    };
+    void ProcessByteLocked(PendingReply& pending);
+    void ProcessReplyByteLocked(PendingReply& pending);
+    void ProcessPromptByteLocked();
     void FinishExchangeLocked();
     void ResetRxTextLocked();
     void PushAnswerLocked(const std::string& prompt);
+    std::string_view SearchTextLocked() const;  // RxText up to its first zero byte
+    // Ends the exchange whose reply was handed over, if it is still the current one.
+    void EndDeliveredExchange(const PendingReply& pending);
     void DeliverReply(int status, const std::string& reply, const std::atomic<bool>* cancel);
 
 public:
@@ -130,7 +158,16 @@ public:
     mutable std::mutex m_lock;
 
 private:
+    // Counts the commands the worker has taken; guarded by m_lock. Tells a reply's hand-over
+    // whether the exchange it answers is still the current one.
+    uint64_t m_exchange = 0;
+
+    // Serialises the session log's writes with the midnight roll (close, then open).
+    void OpenLogLocked();
+    mutable std::mutex m_logLock;
     platform::LogFile m_logFile;
+    bool m_logWriteFailed = false;  // guarded by m_logLock: the first failure is debug-logged
+
     std::thread m_worker;
     std::atomic<bool> m_stop{false};
 };

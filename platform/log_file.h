@@ -1,7 +1,7 @@
 // A daily log file as the console writes them: opened for appending (created when missing, others
-// may read and write it meanwhile), lines ended by "\r\n", stamped lines "%02d:%02d:%02d.%03d : text"
-// with the local time of writing, and the opening and closing blocks ("Log Start!" / "Log End!"
-// between two lines of 80 '='). Used by the debug log and by every System's session log.
+// may read and write it meanwhile), lines ended by "\r\n", stamped lines "%02d:%02d:%02d.%03d :
+// text" with the local time of writing, and the opening and closing blocks ("Log Start!" / "Log
+// End!" between two lines of 80 '='). Used by the debug log and by every System's session log.
 //
 // Thread safety: every operation may be called from any thread; lines never interleave and a
 // close never overlaps a write.
@@ -27,12 +27,13 @@ public:
     // Closes without writing anything.
     void CloseQuietly();
     bool IsOpen() const;
-    // A stamped line, or with `raw` the text alone; nothing when closed.
-    void WriteLine(const std::string& text, bool raw = false);
+    // A stamped line, or with `raw` the text alone. True when the line was written; false when the
+    // file is closed (nothing written) or the write failed (the reason in `error` when given).
+    bool WriteLine(const std::string& text, bool raw = false, std::string* error = nullptr);
     std::string PathName() const;
 
 private:
-    void WriteLocked(const std::string& line);
+    bool WriteLocked(const std::string& line, std::string* error);
     void WriteBlockLocked(const char* text);
 
     mutable std::mutex m_lock;

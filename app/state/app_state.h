@@ -14,8 +14,9 @@
 #include "platform/log_file.h"
 
 // The 15 baud rates of the console, index 6 (9600) is the fallback.
-constexpr std::array<int, 15> kBaudRates = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
-                                            19200, 38400, 56000, 57600, 115200, 128000, 256000};
+constexpr std::array<int, 15> kBaudRates = {110,   300,   600,    1200,   2400,
+                                            4800,  9600,  14400,  19200,  38400,
+                                            56000, 57600, 115200, 128000, 256000};
 constexpr int kDefaultBaudIndex = 6;
 
 class CHalvoricApp {
@@ -40,8 +41,9 @@ public:
     std::atomic<int> m_bLoggedIn{0};
     std::atomic<int> m_bOnline{0};
 
-    // The debug log "OPDebug %Y-%m-%d.Log" in m_strLogDir.
-    void OpenDebugLog();
+    // The debug log "OPDebug %Y-%m-%d.Log" in m_strLogDir. False when it cannot be opened (the
+    // console then runs without one; the reason goes to stderr).
+    bool OpenDebugLog();
     void CloseDebugLog();
     void WriteDebugLog(const std::string& text, bool raw = false);
     bool DebugLogOpen() const;

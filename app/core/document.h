@@ -7,12 +7,16 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "app/core/dialog_seam.h"
 #include "app/core/phone_book.h"
 #include "engine/system.h"
+#include "platform/clock.h"
 
 namespace platform {
 class IniFile;
@@ -39,6 +43,10 @@ public:
     void SetProfile(platform::IniFile* ini) { m_pIni = ini; }
     platform::IniFile* Profile() const { return m_pIni; }
     void SetDialogs(IDocumentDialogs* dialogs) { m_pDialogs = dialogs; }
+    // How AddCommPort makes a port (tests put a scripted port in place of a real line). Default:
+    // a plain CCommPort. Set before OnNewDocument.
+    using PortFactory = std::function<CCommPort*()>;
+    void SetPortFactory(PortFactory factory) { m_portFactory = std::move(factory); }
 
     bool OnNewDocument();
     bool CanCloseFrame();
@@ -71,11 +79,35 @@ public:
     void AddPhoneEntry(CPhoneEntry* entry);
     void RemovePhoneEntry(int position);
     CPhoneEntry* GetPhoneEntry(int position) const;
+    // Why the last SavePhoneBook failed (empty after a good save).
+    const std::string& LastSaveError() const { return m_saveError; }
+
+    // For one second after "Disconnect" the old line is still closing and "Connect" stays off.
+    static constexpr int64_t kDisconnectSettleMs = 1000;
 
 protected:
+    // The one-second tick's work (timer thread).
+    void OnSecondTick();
+    void RollLogsOnNewDay(const platform::LocalTime& now);
+    // Replaces the System's port; the old one is deleted after the swap.
+    void InstallPort(CSystem* system, CCommPort* port);
+    // A login step is current, or waits at the head of the queue to be taken.
+    static bool LoginUnderway(const CSystem& system);
+    // A port's link answer, taken so that Dial setup cannot swap the port meanwhile.
+    bool LinkUp(const CSystem& system) const;
+
     platform::IniFile* m_pIni = nullptr;
     IDocumentDialogs* m_pDialogs = nullptr;
     std::unique_ptr<platform::PeriodicTimers> m_timers;
+    PortFactory m_portFactory;
+    std::string m_saveError;
+    // Guards every System's Port pointer against the timer thread while Dial setup replaces a
+    // port (the worker does not touch the port while no command is current).
+    mutable std::mutex m_portLock;
+    // The local date of the open logs; set before the timers start, then the timer thread's.
+    platform::LocalTime m_logDate;
+    // UI thread: the end of the settle time after "Disconnect" (program milliseconds).
+    int64_t m_disconnectSettleEndMs = 0;
 };
 
 // The document of the running console (null before start-up and after shutdown). UI thread.

@@ -10,6 +10,8 @@ class IniFile;
 
 constexpr int kSiteNameMax = 40;
 constexpr int kPhoneMax = 20;
+// The most sites read from the ini file: a damaged "Count" is cut to this.
+constexpr int kPhoneBookMax = 10000;
 
 class CPhoneEntry {
 public:

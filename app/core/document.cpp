@@ -1,0 +1,409 @@
+#include "app/core/document.h"
+
+#include <exception>
+
+#include "app/core/settings.h"
+#include "app/state/app_state.h"
+#include "platform/ini_file.h"
+#include "platform/periodic_timer.h"
+#include "platform/prompt.h"
+#include "platform/window_messages.h"
+
+namespace {
+
+CHalvoricDoc* g_document = nullptr;
+
+constexpr int kSecondTickMs = 1000;
+constexpr int kFiveSecondTickMs = 5000;
+
+void PostConnectStatus(intptr_t status) {
+    platform::PostToMainWindow(platform::WM_CONNECT_STATUS, status, 0);
+}
+
+}  // namespace
+
+CHalvoricDoc* TheDocument() {
+    return g_document;
+}
+void SetTheDocument(CHalvoricDoc* doc) {
+    g_document = doc;
+}
+
+CHalvoricDoc::CHalvoricDoc() = default;
+
+CHalvoricDoc::~CHalvoricDoc() {
+    StopAll();
+    delete m_pPhoneBook;
+    m_pPhoneBook = nullptr;
+    if (g_document == this) {
+        g_document = nullptr;
+    }
+}
+
+bool CHalvoricDoc::OnNewDocument() {
+    LoadPhoneBook();
+    return LoadData();
+}
+
+CSystem* CHalvoricDoc::FindSystem(int id) const {
+    const auto wanted = static_cast<int16_t>(id & 0xFFFF);
+    for (CSystem* s = m_pSystems; s; s = s->Next) {
+        if (s->SystemID == wanted) {
+            return s;
+        }
+    }
+    return nullptr;
+}
+
+// ---- Start and stop -----------------------------------------------------------------------
+
+bool CHalvoricDoc::LoadData() {
+    AddSystem();
+    theApp().WriteDebugLog("LoadData OK");
+    // The logs the Systems open now are today's; the tick rolls them when the date moves on.
+    m_logDate = platform::Clock::LocalNow();
+    if (StartAll()) {
+        theApp().WriteDebugLog("StartAll OK");
+        return true;
+    }
+    platform::MessageBox("Start thread fail!", platform::PromptButtons::Ok,
+                         platform::PromptIcon::Stop);
+    StopAll();
+    return false;
+}
+
+bool CHalvoricDoc::AddSystem() {
+    try {
+        const CHalvoricApp& app = theApp();
+        auto* system = new CSystem;
+        system->SystemID = 1;
+        system->Name = "AAA";
+        system->CommType = app.m_nCommType;
+        system->Telephone = app.m_strTelephone;
+        system->SerialNo = app.m_nSerialNo;
+        system->BaudIndex = app.m_nBaudIndex;
+        system->ParityIndex = 0;
+        system->DataBits = 8;
+        system->StopIndex = 0;
+        system->Device = app.m_strDevice;
+        CSystem** link = &m_pSystems;
+        while (*link) {
+            link = &(*link)->Next;
+        }
+        *link = system;
+        return AddCommPort(system);
+    } catch (const std::exception& e) {
+        DebugLog(std::string("AddSystem()fail!\r\nreason:") + e.what());
+        return false;
+    }
+}
+
+bool CHalvoricDoc::AddCommPort(CSystem* system) {
+    if (!system) {
+        return false;
+    }
+    try {
+        CCommPort* port = m_portFactory ? m_portFactory() : new CCommPort;
+        if (!port) {
+            DebugLog("AddCommPort()fail\r\nreason:no port could be made");
+            return false;
+        }
+        port->CommType = system->CommType;
+        if (system->CommType != COMM_TCPIP) {
+            port->SerialNo = system->SerialNo;
+            port->BaudIndex = system->BaudIndex;
+            port->ParityIndex = system->ParityIndex;
+            port->DataBits = system->DataBits;
+            port->StopIndex = system->StopIndex;
+            port->Handshake = 0;
+            port->Device = system->Device;
+        }
+        if (system->CommType != COMM_DIRECT) {
+            port->SetAddress(system->Telephone);
+        }
+        port->Owner = system;
+        InstallPort(system, port);
+        return true;
+    } catch (const std::exception& e) {
+        DebugLog(std::string("AddCommPort()fail\r\nreason:") + e.what());
+        return false;
+    }
+}
+
+void CHalvoricDoc::InstallPort(CSystem* system, CCommPort* port) {
+    CCommPort* old = nullptr;
+    {
+        std::lock_guard<std::mutex> portLock(m_portLock);
+        std::lock_guard<std::mutex> sessionLock(system->m_lock);
+        old = system->Port;
+        system->Port = port;
+    }
+    // Outside both locks: closing may wait for the port's read thread, which takes the
+    // session lock to hand over what it read.
+    delete old;
+}
+
+bool CHalvoricDoc::StartAll() {
+    for (CSystem* s = m_pSystems; s; s = s->Next) {
+        if (!s->Start()) {
+            DebugLog("StartAll() System Thread Start fail! SystemID = " +
+                     std::to_string(s->SystemID));
+            return false;
+        }
+    }
+    if (!CreateTimer()) {
+        DebugLog("StarAll()fail! reason: create timer fail!");
+        return false;
+    }
+    return true;
+}
+
+bool CHalvoricDoc::CreateTimer() {
+    if (!m_timers) {
+        m_timers = std::make_unique<platform::PeriodicTimers>();
+    }
+    // The callbacks know their own period: they never read the ids, which are stored only after
+    // Start returns.
+    m_uTimer1s = m_timers->Start(kSecondTickMs, [this](unsigned) { OnSecondTick(); });
+    if (m_uTimer1s == 0) {
+        DebugLog("CreateTimer()fail! reason: create timer for 1 second fail!");
+        return false;
+    }
+    m_uTimer5s = m_timers->Start(kFiveSecondTickMs, [](unsigned) {});
+    if (m_uTimer5s == 0) {
+        DebugLog("CreateTimer()fail! reason: create timer for 5 second fail!");
+        return false;
+    }
+    return true;
+}
+
+void CHalvoricDoc::DeleteTimer() {
+    if (!m_timers) {
+        return;
+    }
+    // Kill waits for a tick that is running, so no tick outlives this.
+    if (m_uTimer1s != 0 && !m_timers->Kill(m_uTimer1s)) {
+        DebugLog("DeleteTimer()fail! reason: stop timer for 1 second fail!");
+    }
+    if (m_uTimer5s != 0 && !m_timers->Kill(m_uTimer5s)) {
+        DebugLog("DeleteTimer()fail! reason: stop timer for 5 second fail!");
+    }
+    m_uTimer1s = 0;
+    m_uTimer5s = 0;
+    m_timers.reset();
+}
+
+void CHalvoricDoc::StopAll() {
+    DeleteTimer();
+    while (CSystem* s = m_pSystems) {
+        m_pSystems = s->Next;
+        s->Next = nullptr;
+        delete s;
+    }
+}
+
+// ---- The ticks ----------------------------------------------------------------------------
+
+void CHalvoricDoc::TimeProc(unsigned timerId) {
+    if (timerId != 0 && timerId == m_uTimer1s) {
+        OnSecondTick();
+    } else if (timerId != 0 && timerId == m_uTimer5s) {
+        // Nothing on the five-second tick.
+    } else {
+        DebugLog("TimeProc() error! no timerID, ID = " + std::to_string(timerId) +
+                 ",Time:" + platform::Clock::LocalNow().TimeText() + ".");
+    }
+}
+
+bool CHalvoricDoc::LinkUp(const CSystem& system) const {
+    std::lock_guard<std::mutex> lock(m_portLock);
+    return system.Port != nullptr && system.Port->LinkUp();
+}
+
+bool CHalvoricDoc::LoginUnderway(const CSystem& system) {
+    std::lock_guard<std::mutex> lock(system.m_lock);
+    if (system.CurCommand) {
+        return system.CurCommand->CommandID == CMD_LOGIN;
+    }
+    // Between Connect and the worker's next pass the first step still waits in the queue.
+    return system.Commands && system.Commands->CommandID == CMD_LOGIN;
+}
+
+void CHalvoricDoc::OnSecondTick() {
+    const platform::LocalTime now = platform::Clock::LocalNow();
+    if (CSystem* s = m_pSystems) {
+        const bool up = LinkUp(*s);
+        if (!up) {
+            PostConnectStatus(LoginUnderway(*s) ? platform::CONNECT_STATUS_CONNECTING
+                                                : platform::CONNECT_STATUS_DISCONNECTED);
+        }
+        // A login that outlived its line is stale.
+        if (!up && theApp().m_bLoggedIn.load()) {
+            s->AbortCommand();
+            theApp().m_bLoggedIn = 0;
+        }
+    }
+    RollLogsOnNewDay(now);
+}
+
+void CHalvoricDoc::RollLogsOnNewDay(const platform::LocalTime& now) {
+    // The first tick of a new date rolls, even when no tick falls on 00:00:00 itself.
+    if (now.SameDate(m_logDate)) {
+        return;
+    }
+    m_logDate = now;
+    CHalvoricApp& app = theApp();
+    if (app.m_bDebugLog) {
+        app.CloseDebugLog();
+        app.OpenDebugLog();
+    }
+    if (app.m_bWriteLog) {
+        for (CSystem* s = m_pSystems; s; s = s->Next) {
+            s->CloseLog();
+            s->OpenLog();
+        }
+    }
+}
+
+// ---- Closing ------------------------------------------------------------------------------
+
+bool CHalvoricDoc::CanCloseFrame() {
+    if (platform::MessageBox("Exit Program?", platform::PromptButtons::YesNo,
+                             platform::PromptIcon::Question) != platform::PromptAnswer::Yes) {
+        return false;
+    }
+    StopAll();
+    return true;
+}
+
+// ---- Operator commands --------------------------------------------------------------------
+
+void CHalvoricDoc::OnConnect() {
+    CSystem* s = m_pSystems;
+    if (!s) {
+        return;
+    }
+    if (s->HasCurCommand()) {
+        platform::MessageBox("Connecting...");
+        return;
+    }
+    if (m_pDialogs && m_pDialogs->RunPhoneBook(*this)) {
+        PostConnectStatus(platform::CONNECT_STATUS_CONNECTING);
+        s->QueueLogin();
+    }
+}
+
+void CHalvoricDoc::OnDisconnect() {
+    CSystem* s = m_pSystems;
+    if (!s) {
+        return;
+    }
+    theApp().m_bOnline = 0;  // ends a dialling wait
+    s->AbortCommand();
+    s->ClearCommands();
+    platform::PostToMainWindow(platform::WM_SYSTEM_STOP, s->SystemID, 0);
+    // The line takes a moment to close; rather than freeze the window for it, "Connect" stays
+    // off until it has.
+    m_disconnectSettleEndMs = platform::Clock::NowMs() + kDisconnectSettleMs;
+}
+
+void CHalvoricDoc::OnPhoneBook() {
+    if (m_pDialogs) {
+        m_pDialogs->RunPhoneBook(*this);
+    }
+}
+
+void CHalvoricDoc::OnDialSetup() {
+    CSystem* s = FindSystem(1);
+    if (!s || !m_pDialogs) {
+        return;
+    }
+    DialSetupValues values;
+    values.CommType = s->CommType;
+    values.SerialNo = s->SerialNo;
+    values.BaudIndex = s->BaudIndex;
+    values.ParityIndex = s->ParityIndex;
+    values.DataBits = s->DataBits;
+    values.StopIndex = s->StopIndex;
+    values.Telephone = s->Telephone;
+    values.Device = s->Device;
+    if (!m_pDialogs->RunDialSetup(values)) {
+        return;
+    }
+    // The port is replaced below: only while the worker has no command that could be using it.
+    if (!CanDialSetup()) {
+        platform::MessageBox("Connecting...");
+        return;
+    }
+    if (values.BaudIndex >= kBaudRates.size()) {
+        values.BaudIndex = kDefaultBaudIndex;
+    }
+    s->CommType = values.CommType;
+    s->SerialNo = values.SerialNo;
+    s->BaudIndex = values.BaudIndex;
+    s->ParityIndex = values.ParityIndex;
+    s->DataBits = values.DataBits;
+    s->StopIndex = values.StopIndex;
+    s->Telephone = values.Telephone;
+    if (m_pIni) {
+        std::string error;
+        if (!settings::WriteDialSetup(*m_pIni, values.SerialNo, values.BaudIndex, &error)) {
+            DebugLog("OnDialSetup() save fail! reason: " + error);
+            platform::MessageBox("The settings could not be saved:\n" + error,
+                                 platform::PromptButtons::Ok, platform::PromptIcon::Warning);
+        }
+    }
+    AddCommPort(s);
+}
+
+bool CHalvoricDoc::CanDialSetup() const {
+    const CSystem* s = m_pSystems;
+    return !theApp().m_bLoggedIn.load() && (!s || !s->HasCurCommand());
+}
+
+bool CHalvoricDoc::CanPhoneBook() const {
+    return CanDialSetup();
+}
+
+bool CHalvoricDoc::CanConnect() const {
+    return !theApp().m_bOnline.load() && platform::Clock::NowMs() >= m_disconnectSettleEndMs;
+}
+
+bool CHalvoricDoc::CanDisconnect() const {
+    return theApp().m_bOnline.load() != 0;
+}
+
+// ---- Phone book ---------------------------------------------------------------------------
+
+void CHalvoricDoc::LoadPhoneBook() {
+    if (m_pIni) {
+        phonebook::Load(*m_pIni, m_pPhoneBook);
+    }
+}
+
+bool CHalvoricDoc::SavePhoneBook() {
+    m_saveError.clear();
+    if (!m_pIni) {
+        m_saveError = "no settings file";
+        return false;
+    }
+    phonebook::Store(*m_pIni, m_pPhoneBook);
+    if (!m_pIni->Save()) {
+        m_saveError = m_pIni->LastError();
+        DebugLog("SavePhoneBook() fail! reason: " + m_saveError);
+        return false;
+    }
+    return true;
+}
+
+void CHalvoricDoc::AddPhoneEntry(CPhoneEntry* entry) {
+    phonebook::Append(m_pPhoneBook, entry);
+}
+
+void CHalvoricDoc::RemovePhoneEntry(int position) {
+    phonebook::Remove(m_pPhoneBook, position);
+}
+
+CPhoneEntry* CHalvoricDoc::GetPhoneEntry(int position) const {
+    return phonebook::At(m_pPhoneBook, position);
+}

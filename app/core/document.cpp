@@ -259,8 +259,7 @@ void CHalvoricDoc::RollLogsOnNewDay(const platform::LocalTime& now) {
     }
     if (app.m_bWriteLog) {
         for (CSystem* s = m_pSystems; s; s = s->Next) {
-            s->CloseLog();
-            s->OpenLog();
+            s->RollLog();
         }
     }
 }

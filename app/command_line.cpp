@@ -1,0 +1,107 @@
+#include "app/command_line.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+struct OptionSpec {
+    const char* name;
+    bool takesValue;
+    const char* valueName;
+    const char* help;
+    std::function<void(CommandLine&, const std::string&)> apply;
+};
+
+const std::vector<OptionSpec>& Options() {
+    static const std::vector<OptionSpec> options = {
+        {"--connect", true, "SITE", "after start-up, connect to the phone-book site named SITE",
+         [](CommandLine& line, const std::string& value) { line.connectSite = value; }},
+        {"--help", false, nullptr, "show this help and exit",
+         [](CommandLine& line, const std::string&) { line.action = CommandLine::Action::Help; }},
+        {"--version", false, nullptr, "show the version and exit",
+         [](CommandLine& line, const std::string&) {
+             if (line.action != CommandLine::Action::Help) {
+                 line.action = CommandLine::Action::Version;
+             }
+         }},
+    };
+    return options;
+}
+
+const OptionSpec* FindOption(const std::string& name) {
+    for (const OptionSpec& spec : Options()) {
+        if (name == spec.name) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+CommandLine Refuse(const std::string& why) {
+    CommandLine line;
+    line.action = CommandLine::Action::Fail;
+    line.error = why;
+    return line;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine line;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (const size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+        const OptionSpec* spec = FindOption(name);
+        if (!spec) {
+            return Refuse(arg.rfind("-", 0) == 0 ? "unknown option '" + arg + "'"
+                                                 : "unexpected argument '" + arg + "'");
+        }
+        std::string value;
+        if (spec->takesValue) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                return Refuse("option '" + name + "' needs " + spec->valueName);
+            }
+        } else if (inlineValue) {
+            return Refuse("option '" + name + "' takes no value");
+        }
+        spec->apply(line, value);
+    }
+    return line;
+}
+
+CommandLine ParseCommandLine(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        args.emplace_back(argv[i]);
+    }
+    return ParseCommandLine(args);
+}
+
+std::string UsageText() {
+    std::string text =
+        "Usage: corvantis [OPTION]...\n"
+        "Operator console for remote dryer units.\n\nOptions:\n";
+    for (const OptionSpec& spec : Options()) {
+        std::string left = std::string("  ") + spec.name;
+        if (spec.takesValue) {
+            left += std::string(" ") + spec.valueName;
+        }
+        left.resize(std::max<size_t>(left.size() + 2, 20), ' ');
+        text += left + spec.help + "\n";
+    }
+    return text;
+}
+
+std::string VersionText() {
+    return "Corvantis Version 1.8.1.2\n";
+}

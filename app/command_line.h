@@ -1,0 +1,27 @@
+// The console's command line: `--connect SITE`, `--help`, `--version`. Parsed before anything
+// else starts, so that help and errors need no display.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CommandLine {
+    enum class Action { Run, Help, Version, Fail };
+
+    Action action = Action::Run;
+    // After start-up, connect to the phone-book site with exactly this name.
+    std::optional<std::string> connectSite;
+    // Why the command line was refused (Action::Fail).
+    std::string error;
+};
+
+// `args` excludes the program name.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+CommandLine ParseCommandLine(int argc, char** argv);
+
+std::string UsageText();
+std::string VersionText();
+
+// Exit status for a refused command line or an unknown site.
+constexpr int kExitUsage = 2;

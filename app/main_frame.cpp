@@ -1,0 +1,209 @@
+#include "app/main_frame.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app/command_ids.h"
+#include "app/core/document.h"
+#include "app/frame_commands.h"
+#include "app/frame_status_bar.h"
+#include "app/halvoric_view.h"
+#include "app/hint_info_view.h"
+#include "app/state/app_state.h"
+#include "app/toolbar_icons.h"
+
+CMainFrame::CMainFrame(CHalvoricDoc& doc, bool autoTray, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint),
+      m_doc(doc),
+      m_pCommands(new CFrameCommands(doc, *this)),
+      m_idleUpdate(new QTimer(this)) {
+    setWindowTitle(QStringLiteral("Corvantis"));
+    setWindowIcon(ApplicationIcon());
+    CreateMenus();
+    CreateToolBar();
+    m_wndStatusBar = new CFrameStatusBar(this);
+    setStatusBar(m_wndStatusBar);
+    CreateClient();
+    IgnoreDocumentKeys();
+
+    // The menu bar stays inside the window so that the client area has the same size everywhere.
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+
+    connect(m_idleUpdate, &QTimer::timeout, m_pCommands, &CFrameCommands::UpdateStates);
+    m_idleUpdate->start(kUpdateIntervalMs);
+
+    platform::SetMainWindow(TargetId());
+    if (autoTray) {
+        platform::PostToMainWindow(platform::WM_AUTO_TRAY, 0, 0);
+    }
+}
+
+// The message registry forgets the main window with the target.
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::CreateMenus() {
+    menuBar()->setNativeMenuBar(false);
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addAction(m_pCommands->Action(ID_APP_EXIT));
+
+    QMenu* system = menuBar()->addMenu(tr("&System"));
+    system->addAction(m_pCommands->Action(ID_DIAL_SETUP));
+    system->addAction(m_pCommands->Action(ID_PHONE_BOOK));
+    system->addSeparator();
+    system->addAction(m_pCommands->Action(ID_CONNECT));
+    system->addAction(m_pCommands->Action(ID_DISCONNECT));
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(m_pCommands->Action(ID_APP_ABOUT));
+
+    // A menu shows the states of the moment.
+    for (QMenu* menu : {file, system, help}) {
+        connect(menu, &QMenu::aboutToShow, m_pCommands, &CFrameCommands::UpdateStates);
+    }
+}
+
+void CMainFrame::CreateToolBar() {
+    m_wndToolBar = new QToolBar(tr("Toolbar"), this);
+    m_wndToolBar->setObjectName(QStringLiteral("mainToolBar"));
+    m_wndToolBar->setIconSize(QSize(16, 16));
+    m_wndToolBar->setMovable(false);
+    m_wndToolBar->setFloatable(false);
+    m_wndToolBar->toggleViewAction()->setEnabled(false);
+    m_wndToolBar->addAction(m_pCommands->Action(ID_APP_EXIT));
+    m_wndToolBar->addSeparator();
+    m_wndToolBar->addAction(m_pCommands->Action(ID_DIAL_SETUP));
+    m_wndToolBar->addAction(m_pCommands->Action(ID_PHONE_BOOK));
+    m_wndToolBar->addSeparator();
+    m_wndToolBar->addAction(m_pCommands->Action(ID_CONNECT));
+    m_wndToolBar->addAction(m_pCommands->Action(ID_DISCONNECT));
+    m_wndToolBar->addSeparator();
+    m_wndToolBar->addAction(m_pCommands->Action(ID_APP_ABOUT));
+    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void CMainFrame::CreateClient() {
+    m_wndSplitter = new QSplitter(Qt::Vertical, this);
+    m_wndSplitter->setChildrenCollapsible(true);
+    m_pMainView = new CHalvoricView(m_wndSplitter);
+    m_pHintView = new CHintInfoView(m_wndSplitter);
+    m_wndSplitter->addWidget(m_pMainView);
+    m_wndSplitter->addWidget(m_pHintView);
+    m_wndSplitter->setSizes({500, 100});
+    setCentralWidget(m_wndSplitter);
+    m_bSplitterReady = 1;
+    CollapseHintRow();
+}
+
+void CMainFrame::IgnoreDocumentKeys() {
+    // New, open, save and print have no meaning for the console's one document: the keys are
+    // taken here so that nothing else acts on them.
+    for (QKeySequence::StandardKey key :
+         {QKeySequence::New, QKeySequence::Open, QKeySequence::Save, QKeySequence::Print}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setContext(Qt::WindowShortcut);
+    }
+}
+
+void CMainFrame::CollapseHintRow() {
+    if (!m_bSplitterReady) {
+        return;
+    }
+    // The main view takes the whole height; the hint row keeps zero.
+    m_wndSplitter->setSizes({qMax(10, m_wndSplitter->height()), 0});
+}
+
+long CMainFrame::OnMessage(unsigned msg, intptr_t wParam, intptr_t lParam) {
+    switch (msg) {
+        case platform::WM_CONNECT_STATUS:
+            OnConnectStatus(wParam);
+            break;
+        case platform::WM_SYSTEM_START:
+            OnSystemStart(wParam);
+            break;
+        case platform::WM_SYSTEM_STOP:
+            OnSystemStop(wParam);
+            break;
+        case platform::WM_AUTO_TRAY:
+            OnAutoTray();
+            break;
+        case platform::WM_TRAY_NOTIFY:
+            OnTrayNotify(wParam, lParam);
+            break;
+        default:  // WM_FRAME_RESERVED and anything else: nothing
+            return 0;
+    }
+    m_pCommands->UpdateStates();
+    return 0;
+}
+
+void CMainFrame::OnConnectStatus(intptr_t state) {
+    switch (state) {
+        case platform::CONNECT_STATUS_CONNECTED:
+            m_wndStatusBar->SetConnectionText(tr("Connected"));
+            // Requests outstanding from before the login will never be answered.
+            m_pMainView->ClearWaitReplies();
+            break;
+        case platform::CONNECT_STATUS_CONNECTING:
+            m_wndStatusBar->SetConnectionText(tr("Connecting"));
+            theApp().m_bOnline = 1;
+            break;
+        case platform::CONNECT_STATUS_DISCONNECTED:
+            m_wndStatusBar->SetConnectionText(tr("Disconnected"));
+            theApp().m_bOnline = 0;
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainFrame::OnSystemStart(intptr_t systemId) {
+    if (CSystem* system = m_doc.FindSystem(static_cast<int>(systemId))) {
+        system->OpenPort();
+    }
+}
+
+void CMainFrame::OnSystemStop(intptr_t systemId) {
+    if (CSystem* system = m_doc.FindSystem(static_cast<int>(systemId))) {
+        system->ClosePort();
+    }
+    theApp().m_bLoggedIn = 0;
+}
+
+void CMainFrame::OnAutoTray() {
+    // Shows the window without restoring it when minimised.
+    setVisible(true);
+}
+
+void CMainFrame::OnTrayNotify(intptr_t wParam, intptr_t lParam) {
+    if (wParam != 0 || lParam == static_cast<intptr_t>(platform::WM_LBUTTONDBLCLK)) {
+        setVisible(true);
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_doc.CanCloseFrame()) {
+        event->ignore();
+        return;
+    }
+    m_idleUpdate->stop();
+    event->accept();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    CollapseHintRow();
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        platform::PostToMainWindow(platform::WM_AUTO_TRAY, 0, 0);
+    }
+}

@@ -1,0 +1,71 @@
+// CMainFrame: the console's only top-level window. Menu, toolbar and status bar; a two-row
+// splitter holding the main view (with the device pages) and the collapsed hint view; and the
+// single receiver of the frame messages that the System workers, the timer thread and the
+// document post (see platform/window_messages.h). Everything here runs on the UI thread.
+//
+// The window has a fixed size (client area 735 x 570 below the menu bar), can be minimised but
+// not maximised or resized. Closing it asks the document ("Exit Program?").
+#pragma once
+
+#include <QMainWindow>
+
+#include "platform/window_messages.h"
+
+class CFrameCommands;
+class CFrameStatusBar;
+class CHalvoricDoc;
+class CHalvoricView;
+class CHintInfoView;
+class QSplitter;
+class QTimer;
+class QToolBar;
+
+class CMainFrame : public QMainWindow, public platform::MessageTarget {
+    Q_OBJECT
+public:
+    // Registers itself as the main window of the process (platform::SetMainWindow).
+    CMainFrame(CHalvoricDoc& doc, bool autoTray, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    long OnMessage(unsigned msg, intptr_t wParam, intptr_t lParam) override;
+
+    CHalvoricView* MainView() const { return m_pMainView; }
+    CHintInfoView* HintView() const { return m_pHintView; }
+    CFrameStatusBar* StatusBar() const { return m_wndStatusBar; }
+    QToolBar* ToolBar() const { return m_wndToolBar; }
+    QSplitter* Splitter() const { return m_wndSplitter; }
+    CFrameCommands* Commands() const { return m_pCommands; }
+
+    static constexpr int kClientWidth = 735;
+    static constexpr int kClientHeight = 570;
+    // How often the commands' enable states are refreshed while the console is idle.
+    static constexpr int kUpdateIntervalMs = 150;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateClient();
+    void IgnoreDocumentKeys();
+    void CollapseHintRow();
+
+    void OnConnectStatus(intptr_t state);
+    void OnSystemStart(intptr_t systemId);
+    void OnSystemStop(intptr_t systemId);
+    void OnAutoTray();
+    void OnTrayNotify(intptr_t wParam, intptr_t lParam);
+
+    CHalvoricDoc& m_doc;
+    CFrameCommands* m_pCommands;
+    CFrameStatusBar* m_wndStatusBar = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+    int m_bSplitterReady = 0;
+    QSplitter* m_wndSplitter = nullptr;
+    CHalvoricView* m_pMainView = nullptr;
+    CHintInfoView* m_pHintView = nullptr;
+    QTimer* m_idleUpdate;
+};

@@ -1,0 +1,125 @@
+#include "app/startup.h"
+
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+
+#include "app/core/document.h"
+#include "app/core/phone_book.h"
+#include "app/core/startup_settings.h"
+#include "app/main_frame.h"
+#include "app/qt_dispatcher.h"
+#include "app/qt_prompts.h"
+#include "app/site_connect.h"
+#include "app/state/app_state.h"
+#include "platform/dispatcher.h"
+#include "platform/prompt.h"
+
+namespace {
+constexpr int kExitStartFailed = 1;
+}
+
+CConsole::CConsole() = default;
+
+CConsole::~CConsole() {
+    Shutdown();
+}
+
+bool CConsole::Fail(int exitStatus) {
+    m_exitStatus = exitStatus;
+    Shutdown();
+    return false;
+}
+
+bool CConsole::Start(const StartupOptions& options) {
+    m_exitStatus = 0;
+    if (options.prompts) {
+        platform::SetPromptService(options.prompts);
+    } else {
+        m_prompts = std::make_unique<QtPrompts>();
+        platform::SetPromptService(m_prompts.get());
+    }
+    m_promptsInstalled = true;
+    // A peer that closes its socket must not end the program through SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    if (options.singleInstance && !TakeInstanceLock()) {
+        return Fail(kExitStartFailed);
+    }
+    LoadSettings(options);
+    if (!CheckConnectSite(options)) {
+        return Fail(kExitUsage);
+    }
+    if (!CreateDocumentAndFrame(options)) {
+        return Fail(kExitStartFailed);
+    }
+
+    m_frame->show();
+    m_frame->setWindowTitle(QStringLiteral("Corvantis"));
+    if (options.commandLine.connectSite) {
+        const std::string site = *options.commandLine.connectSite;
+        QTimer::singleShot(0, m_frame.get(), [this, site] { ConnectToSite(*m_doc, site); });
+    }
+    return true;
+}
+
+bool CConsole::TakeInstanceLock() {
+    return true;
+}
+
+void CConsole::LoadSettings(const StartupOptions& options) {
+    std::string problem;
+    if (!LoadStartupSettings(m_ini, theApp(), &problem, options.appDir)) {
+        // The console goes on with the defaults and leaves the file as it stands.
+        platform::MessageBox(problem, platform::PromptButtons::Ok, platform::PromptIcon::Warning);
+    }
+}
+
+bool CConsole::CheckConnectSite(const StartupOptions& options) {
+    if (!options.commandLine.connectSite) {
+        return true;
+    }
+    const std::string& name = *options.commandLine.connectSite;
+    CPhoneEntry* sites = nullptr;
+    phonebook::Load(m_ini, sites);
+    const bool found = FindSite(sites, name) != nullptr;
+    delete sites;
+    if (!found) {
+        std::fprintf(stderr, "corvantis: no site named '%s' in the phone book\n", name.c_str());
+    }
+    return found;
+}
+
+bool CConsole::CreateDocumentAndFrame(const StartupOptions& options) {
+    m_dispatcher = std::make_unique<QtDispatcher>();
+    platform::SetDispatcher(m_dispatcher.get());
+
+    m_doc = std::make_unique<CHalvoricDoc>();
+    m_doc->SetProfile(&m_ini);
+    m_doc->SetDialogs(options.dialogs ? options.dialogs : m_dialogs.get());
+    SetTheDocument(m_doc.get());
+
+    m_frame = std::make_unique<CMainFrame>(*m_doc, theApp().m_bAutoTray != 0);
+    return m_doc->OnNewDocument();
+}
+
+void CConsole::Shutdown() {
+    if (m_doc && (m_doc->FirstSystem() || m_doc->m_uTimer1s || m_doc->m_uTimer5s)) {
+        m_doc->StopAll();
+    }
+    m_frame.reset();
+    if (m_doc) {
+        SetTheDocument(nullptr);
+        m_doc.reset();
+    }
+    if (m_dispatcher) {
+        platform::SetDispatcher(nullptr);
+        m_dispatcher.reset();
+    }
+    theApp().CloseDebugLog();
+    if (m_promptsInstalled) {
+        platform::SetPromptService(nullptr);
+        m_promptsInstalled = false;
+    }
+    m_prompts.reset();
+}

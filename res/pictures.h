@@ -1,0 +1,36 @@
+// The console's pictures, drawn by our own code with QPainter at the sizes the pages expect:
+// the page backgrounds (JPG resources 172, 174, 175, 221), the bitmaps (176 to 205) and the hand
+// cursor 149. Each page's pictures are drawn in their own file (status_picture.cpp, ...) and listed
+// by id in pictures.cpp.
+//
+// UI thread only (pixmaps belong to the GUI thread). Pictures are drawn once and cached.
+#pragma once
+
+#include <QCursor>
+#include <QPixmap>
+
+namespace res {
+
+// Page backgrounds ("JPG" resources).
+constexpr int IDR_STATUS_JPG = 172;
+// Status page weekday strip: 192..196 plain letters M T W T F, 197..201 the same highlighted,
+// 202 the strip background with all five letters plain.
+constexpr int IDB_WEEKDAY_PLAIN_FIRST = 192;
+constexpr int IDB_WEEKDAY_LIT_FIRST = 197;
+constexpr int IDB_WEEKDAY_STRIP = 202;
+// The "Accept" button pictures: 204 enabled, 205 greyed.
+constexpr int IDB_ACCEPT = 204;
+constexpr int IDB_ACCEPT_GREY = 205;
+// The open-hand cursor of links, buttons and the tab strip.
+constexpr int IDC_HAND = 149;
+
+enum class PictureType { Jpg, Bitmap };
+
+}  // namespace res
+
+// The picture `resourceId`, or a null pixmap when the console has no such picture.
+QPixmap LoadPicture(int resourceId);
+// True when `resourceId` is a picture of that type (a background is a "JPG", the rest bitmaps).
+bool HasPicture(int resourceId, res::PictureType type);
+// Cursor 149: an open hand, 32 x 32, hot spot (16, 14).
+QCursor HandCursor();

@@ -6,19 +6,13 @@
 #include "engine/command_node.h"
 #include "engine/system.h"
 #include "pages/dialog_units.h"
+#include "pages/web_page_config.h"
+#include "pages/web_page_event.h"
+#include "pages/web_page_report.h"
 #include "pages/web_page_status.h"
 #include "res/status_layout.h"
 
 namespace {
-
-// Stands in for the Cycle Set Up, Reporting Set Up and Event pages until they exist: it takes
-// part in activation and receives its replies, but shows nothing.
-class CWebPage_Pending : public CWebPage {
-public:
-    CWebPage_Pending(int pageNumber, uint8_t commandId, int exchangeStatus, QWidget* parent)
-        : CWebPage(pageNumber, commandId, exchangeStatus, parent) {}
-    void OnReply(const std::string&) override {}
-};
 
 struct TabEntry {
     const char* caption;
@@ -36,10 +30,9 @@ CDlgParent::CDlgParent(QWidget* parent) : QWidget(parent) {
     setFont(QFont("MS Shell Dlg", 8));
     m_tabCtrl = new CPageTabCtrl(this);
     m_pages[0] = new CWebPage_Status(m_tabCtrl);
-    m_pages[1] = new CWebPage_Pending(PAGE_CYCLE, CMD_PAGE_CYCLE, STATUS_PAGE_CYCLE, m_tabCtrl);
-    m_pages[2] =
-        new CWebPage_Pending(PAGE_REPORTING, CMD_PAGE_REPORTING, STATUS_PAGE_REPORTING, m_tabCtrl);
-    m_pages[3] = new CWebPage_Pending(PAGE_EVENT, CMD_PAGE_EVENT, STATUS_PAGE_EVENT, m_tabCtrl);
+    m_pages[1] = new CWebPage_Config(m_tabCtrl);
+    m_pages[2] = new CWebPage_Report(m_tabCtrl);
+    m_pages[3] = new CWebPage_Event(m_tabCtrl);
 
     for (int i = 0; i < 4; ++i) {
         m_tabCtrl->AddPage(kTabs[i].caption, 0, m_pages[i], kTabs[i].templateId);

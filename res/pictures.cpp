@@ -18,6 +18,12 @@ struct PictureEntry {
 constexpr std::array kPictures = {
     PictureEntry{res::IDR_STATUS_JPG, res::IDR_STATUS_JPG, res::PictureType::Jpg,
                  DrawStatusPicture},
+    PictureEntry{res::IDR_EVENT_JPG, res::IDR_EVENT_JPG, res::PictureType::Jpg, DrawEventPicture},
+    PictureEntry{res::IDR_REPORTING_JPG, res::IDR_REPORTING_JPG, res::PictureType::Jpg,
+                 DrawReportingPicture},
+    PictureEntry{res::IDR_CYCLE_JPG, res::IDR_CYCLE_JPG, res::PictureType::Jpg, DrawCyclePicture},
+    PictureEntry{res::IDB_PAGING_FIRST, res::IDB_HEAD_LAST, res::PictureType::Bitmap,
+                 DrawEventBitmap},
     PictureEntry{res::IDB_WEEKDAY_PLAIN_FIRST, res::IDB_WEEKDAY_STRIP, res::PictureType::Bitmap,
                  DrawWeekdayBitmap},
     PictureEntry{res::IDB_ACCEPT, res::IDB_ACCEPT_GREY, res::PictureType::Bitmap,

@@ -13,6 +13,13 @@ namespace res {
 
 // Page backgrounds ("JPG" resources).
 constexpr int IDR_STATUS_JPG = 172;
+constexpr int IDR_EVENT_JPG = 174;
+constexpr int IDR_REPORTING_JPG = 175;
+constexpr int IDR_CYCLE_JPG = 221;
+// Event page: paging buttons 176..179 (First, Prev, Next, Last Page), column heads 180..191 (Dryer,
+// Event, Date, Time; each plain, with an up arrow, with a down arrow).
+constexpr int IDB_PAGING_FIRST = 176;
+constexpr int IDB_HEAD_LAST = 191;
 // Status page weekday strip: 192..196 plain letters M T W T F, 197..201 the same highlighted,
 // 202 the strip background with all five letters plain.
 constexpr int IDB_WEEKDAY_PLAIN_FIRST = 192;

@@ -1,0 +1,129 @@
+#include "pages/web_page_event.h"
+
+#include "app/core/document.h"
+#include "app/latin1.h"
+#include "app/state/app_state.h"
+#include "controls/button_ex.h"
+#include "controls/static_ex.h"
+#include "engine/command_node.h"
+#include "engine/system.h"
+#include "pages/dialog_units.h"
+#include "res/pictures.h"
+
+namespace {
+
+constexpr const char* kPagingCaptions[] = {"First Page", "Prev Page", "Next Page", "Last Page"};
+
+// Heads in creation order, with their x ranges on y 19..39.
+struct HeadPlace {
+    int id;
+    int left;
+    int right;
+};
+constexpr HeadPlace kHeadPlaces[] = {
+    {kHeadDryer, 54, 114}, {kHeadEvent, 117, 227}, {kHeadDate, 513, 593}, {kHeadTime, 596, 676}};
+
+// Grid columns' x ranges; row r stands at y 45 + 23 r, 20 high.
+constexpr int kColumnEdges[kEventColumns][2] = {
+    {55, 115}, {118, 228}, {231, 511}, {514, 594}, {597, 677}};
+constexpr int kFirstRowTop = 45;
+constexpr int kRowPitch = 23;
+constexpr int kRowHeight = 20;
+constexpr int kFirstGridId = 10000;
+
+}  // namespace
+
+CWebPage_Event::CWebPage_Event(QWidget* parent)
+    : CWebPage(PAGE_EVENT, CMD_PAGE_EVENT, STATUS_PAGE_EVENT, parent) {
+    CreateHeads();
+    CreatePaging();
+    CreateGrid();
+    m_label = new CStaticEx(this);
+    m_label->setFont(font());
+    m_label->Create(QString(), WS_VISIBLE, dlgunits::FromLTRB(560, 483, 620, 503), this,
+                    IDC_PAGE_LABEL);
+    SetBackground(res::IDR_EVENT_JPG);
+}
+
+void CWebPage_Event::CreateHeads() {
+    for (const HeadPlace& place : kHeadPlaces) {
+        auto* head = new CStaticEx(this);
+        head->m_nDrawMode = DRAW_BITMAP;
+        head->Create(QString(), WS_VISIBLE | SS_NOTIFY,
+                     dlgunits::FromLTRB(place.left, 19, place.right, 39), this, place.id);
+        connect(head, &CStaticEx::Clicked, this, &CWebPage_Event::OnHead);
+        m_heads[place.id - kFirstHead] = head;
+    }
+}
+
+void CWebPage_Event::CreatePaging() {
+    for (int i = 0; i < 4; ++i) {
+        auto* button = new CButtonEx(QString(), this);
+        button->setObjectName(kPagingCaptions[i]);
+        button->setAccessibleName(kPagingCaptions[i]);
+        button->setToolTip(kPagingCaptions[i]);
+        button->setGeometry(dlgunits::FromLTRB(163 + 100 * i, 470, 245 + 100 * i, 500));
+        const QPixmap picture = LoadPicture(res::IDB_PAGING_FIRST + i);
+        button->setIcon(QIcon(picture));
+        button->setIconSize(picture.size());
+        button->setFlat(true);
+        const int id = kFirstPageButton + i;
+        connect(button, &QPushButton::clicked, this, [this, id] { OnPaging(id); });
+        m_paging[i] = button;
+    }
+}
+
+void CWebPage_Event::CreateGrid() {
+    for (int r = 0; r < kEventRows; ++r) {
+        const int top = kFirstRowTop + kRowPitch * r;
+        for (int c = 0; c < kEventColumns; ++c) {
+            auto* cell = new CStaticEx(this);
+            cell->setFont(font());
+            cell->Create(
+                QString(), WS_VISIBLE,
+                dlgunits::FromLTRB(kColumnEdges[c][0], top, kColumnEdges[c][1], top + kRowHeight),
+                this, kFirstGridId + kEventColumns * r + c);
+            m_grid[r][c] = cell;
+        }
+    }
+}
+
+void CWebPage_Event::ShowHeadPictures() {
+    for (int i = 0; i < kHeadCount; ++i) {
+        m_heads[i]->m_nBitmapID = m_sort.Bitmap(kFirstHead + i);
+        m_heads[i]->update();
+    }
+}
+
+void CWebPage_Event::OnSetActive() {
+    CWebPage::OnSetActive();
+    m_sort.ShowDefaults();
+    ShowHeadPictures();
+    SendRequest(BuildEventRequest(0, -1));
+}
+
+void CWebPage_Event::OnPaging(int id) {
+    if (!theApp().CheckLoggedIn()) {
+        return;
+    }
+    SendRequest(BuildEventRequest(id - kFirstPageButton + 1, -1));
+}
+
+void CWebPage_Event::OnHead(int id) {
+    if (!theApp().CheckLoggedIn()) {
+        return;
+    }
+    m_sort.Click(id);
+    ShowHeadPictures();
+    SendRequest(BuildEventRequest(m_sort.m_nSortKey, m_sort.m_nSortDir));
+}
+
+void CWebPage_Event::OnReply(const std::string& text) {
+    const EventScreen screen = ParseEventReply(text);
+    m_label->SetWindowText(FromLatin1(screen.label));
+    for (int r = 0; r < kEventRows; ++r) {
+        for (int c = 0; c < kEventColumns; ++c) {
+            m_grid[r][c]->SetWindowText(FromLatin1(screen.rows[r][c]));
+        }
+    }
+}

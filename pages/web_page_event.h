@@ -1,0 +1,55 @@
+// CWebPage_Event: the "Event" page: the unit's event list, one screen page of eighteen rows at a
+// time (dryer, event, description, date, time), with the current page and the number of pages.
+// The unit keeps the list, its sort order and the current page; the page asks for the first,
+// previous, next or last screen page (unit page 61) and for a sort by dryer, event or date, and
+// shows whatever the unit returns.
+//
+// UI thread only.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "pages/event_list.h"
+#include "pages/web_page.h"
+
+class CButtonEx;
+class CStaticEx;
+
+constexpr int IDC_PAGE_LABEL = 50000;
+
+class CWebPage_Event : public CWebPage {
+    Q_OBJECT
+public:
+    explicit CWebPage_Event(QWidget* parent);
+
+    void OnSetActive() override;
+    void OnReply(const std::string& text) override;
+    // The reply ends in "\r\nEOT".
+    int TrailerLength() const override { return 5; }
+
+    // Paging button `id` (30001..30004) clicked.
+    void OnPaging(int id);
+    // Column head `id` (40001..40004) clicked.
+    void OnHead(int id);
+
+    // The sort key and direction, and the heads' pictures.
+    const EventSortHeads& Sort() const { return m_sort; }
+
+    CStaticEx* Cell(int row, int column) const { return m_grid[row][column]; }
+    CStaticEx* PageLabel() const { return m_label; }
+    CStaticEx* Head(int id) const { return m_heads[id - kFirstHead]; }
+    CButtonEx* PagingButton(int step) const { return m_paging[step - 1]; }
+
+private:
+    void CreateHeads();
+    void CreatePaging();
+    void CreateGrid();
+    void ShowHeadPictures();
+
+    EventSortHeads m_sort;
+    std::array<CStaticEx*, kHeadCount> m_heads{};
+    std::array<CButtonEx*, 4> m_paging{};
+    std::array<std::array<CStaticEx*, kEventColumns>, kEventRows> m_grid{};
+    CStaticEx* m_label = nullptr;
+};

@@ -1,0 +1,159 @@
+#include "pages/web_page_report.h"
+
+#include <algorithm>
+
+#include "app/core/document.h"
+#include "app/latin1.h"
+#include "controls/button_ex.h"
+#include "controls/static_ex.h"
+#include "engine/command_node.h"
+#include "engine/system.h"
+#include "pages/accept_watch.h"
+#include "pages/dialog_units.h"
+#include "platform/prompt.h"
+#include "res/pictures.h"
+
+namespace {
+
+constexpr int kReportingPage = 55;
+// What the unit expects in front of the settings of a write.
+constexpr const char* kWriteTag = "TT=";
+
+constexpr int kRowHeight = 20;
+constexpr std::array<int, 3> kEmailRows = {150, 177, 204};
+constexpr std::array<int, 4> kServerRows = {123, 150, 177, 204};
+constexpr std::array<int, 3> kPagerBlocks = {271, 325, 379};
+
+QRect Cell(int left, int top, int right) {
+    return dlgunits::FromLTRB(left, top, right, top + kRowHeight);
+}
+
+}  // namespace
+
+CWebPage_Report::CWebPage_Report(QWidget* parent)
+    : CWebPage(PAGE_REPORTING, CMD_PAGE_REPORTING, STATUS_PAGE_REPORTING, parent) {
+    m_edits[kFieldSystemName] =
+        MakeEdit(kFieldSystemName, dlgunits::PageRect(121, 12, 284, 10), false);
+    m_edits[kFieldSystemName]->setMaxLength(kSystemNameLimit);
+    m_secure = new QCheckBox(this);
+    m_secure->setGeometry(dlgunits::PageRect(364, 49, 8, 8));
+    m_secure->setChecked(true);
+    connect(m_secure, &QCheckBox::clicked, this, &CWebPage_Report::OnSecure);
+    CreateEdits();
+
+    m_accept = CreateAcceptButton(this, dlgunits::PageRect(183, 230, 52, 14));
+    connect(m_accept, &QPushButton::clicked, this, &CWebPage_Report::OnAccept);
+    m_acceptGrey = CreateAcceptPicture(this, dlgunits::FromLTRB(320, 461, 411, 487));
+    m_watch = new AcceptWatch(
+        m_accept, m_acceptGrey, [this] { return m_strLastReply; },
+        [this] { return ComposeReportRecord(ReadForm()); }, this);
+    SetBackground(res::IDR_REPORTING_JPG);
+}
+
+QLineEdit* CWebPage_Report::MakeEdit(int field, const QRect& rect, bool centred) {
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QString("field%1").arg(field));
+    edit->setGeometry(rect);
+    edit->setFrame(false);
+    if (centred) {
+        edit->setAlignment(Qt::AlignCenter);
+    }
+    return edit;
+}
+
+void CWebPage_Report::CreateEdits() {
+    for (int i = 0; i < 3; ++i) {
+        const int address = kFieldFirstEmail + 2 * i;
+        m_edits[address] = MakeEdit(address, Cell(53, kEmailRows[i], 251), true);
+        m_edits[address + 1] = MakeEdit(address + 1, Cell(255, kEmailRows[i], 423), true);
+    }
+    for (int i = 0; i < 4; ++i) {
+        const int field = kFieldSmtpServer + i;
+        m_edits[field] = MakeEdit(field, Cell(552, kServerRows[i], 710), false);
+    }
+    m_edits[kFieldSmtpPassword]->setEchoMode(QLineEdit::Password);
+    for (int p = 0; p < kPagerCount; ++p) {
+        const int y = kPagerBlocks[p];
+        m_edits[PagerField(p, 0)] = MakeEdit(PagerField(p, 0), Cell(255, y, 423), false);
+        m_edits[PagerField(p, 1)] = MakeEdit(PagerField(p, 1), Cell(552, y, 710), false);
+        m_edits[PagerField(p, kPagerScriptPart)] =
+            MakeEdit(PagerField(p, kPagerScriptPart), Cell(255, y + 27, 707), false);
+    }
+    for (int p = 0; p < kPagerCount; ++p) {
+        auto* link = new CStaticEx(this);
+        link->m_crColor = QColor(0, 0, 255);
+        link->setFont(font());
+        link->Create("Style", SS_CENTER | SS_NOTIFY | WS_VISIBLE,
+                     Cell(45, kPagerBlocks[p] + 29, 100), this, IDC_STYLE_FIRST + p);
+        connect(link, &CStaticEx::Clicked, this, &CWebPage_Report::OnStyle);
+        m_styles[p] = link;
+    }
+}
+
+void CWebPage_Report::OnSetActive() {
+    CWebPage::OnSetActive();
+    SendRequest(BuildRead(kReportingPage));
+}
+
+void CWebPage_Report::OnReply(const std::string& text) {
+    m_strLastReply = text;
+    const ReportFields fields = ParseReportReply(text);
+    // A name the unit holds may be longer than an operator may type: show it whole, so that the
+    // form still equals the reply and the name is written back unchanged.
+    QLineEdit* name = m_edits[kFieldSystemName];
+    name->setMaxLength(std::max<int>(kSystemNameLimit, int(fields[kFieldSystemName].size())));
+    for (int field = 0; field < kReportFieldCount; ++field) {
+        if (m_edits[field]) {
+            m_edits[field]->setText(FromLatin1(fields[field]));
+        }
+    }
+    m_secure->setChecked(fields[kFieldSecure] == "Y");
+    for (int p = 0; p < kPagerCount; ++p) {
+        m_lastScripts[p] = fields[PagerField(p, kPagerScriptPart)];
+    }
+    UpdatePasswordEdit();
+}
+
+void CWebPage_Report::OnSecure() {
+    UpdatePasswordEdit();
+}
+
+void CWebPage_Report::UpdatePasswordEdit() {
+    m_edits[kFieldSmtpPassword]->setEnabled(m_secure->isChecked());
+}
+
+void CWebPage_Report::OnStyle(int id) {
+    const int pager = id - IDC_STYLE_FIRST;
+    if (pager < 0 || pager >= kPagerCount) {
+        return;
+    }
+    const int style = NextPagerStyle(pager);
+    m_edits[PagerField(pager, kPagerScriptPart)]->setText(
+        FromLatin1(PagerScriptForStyle(style, m_lastScripts[pager])));
+}
+
+ReportFields CWebPage_Report::ReadForm() const {
+    ReportFields fields;
+    for (int field = 0; field < kReportFieldCount; ++field) {
+        if (m_edits[field]) {
+            fields[field] = ToLatin1(m_edits[field]->text());
+        }
+    }
+    fields[kFieldSecure] = m_secure->isChecked() ? "Y" : "N";
+    return fields;
+}
+
+void CWebPage_Report::OnAccept() {
+    const ReportFields fields = ReadForm();
+    const auto password = AskPassword([&fields] {
+        const std::string problem = CheckReportFields(fields);
+        if (!problem.empty()) {
+            platform::MessageBox(problem);
+            return false;
+        }
+        return true;
+    });
+    if (password) {
+        SendRequest(BuildWrite(kReportingPage, *password, kWriteTag + ComposeReportRecord(fields)));
+    }
+}

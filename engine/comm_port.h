@@ -74,7 +74,28 @@ public:
     // Reads up to `capacity` bytes that have arrived; 0 when none.
     virtual int Read(char* buffer, int capacity);
 
+    // Serial: true while the open line can report its modem lines (a pseudo-terminal or a
+    // serial-over-IP port cannot; a direct line then counts as up while open).
+    bool ReportsModemLines() const;
+    // TCP/IP: true while a connect thread runs (tests).
+    bool ConnectThreadRunning() const;
+
+    // The limits of a write (program ms), and how long a closed line settles.
+    static constexpr int64_t kWriteLimitMs = 5000;
+    static constexpr int64_t kDialupSettleMs = 1000;
+    static constexpr int64_t kDirectSettleMs = 500;
+
+protected:
+    // Read thread: the modem-status bits of the open line (TIOCM_CAR and the others), or -1 with
+    // errno set when they cannot be read (ENOTTY or EINVAL: the device has no modem lines). Tests
+    // put a scripted modem here; a subclass that does must Close() in its own destructor.
+    virtual int ReadModemLines(int fd);
+
 private:
+    // The flag that cancels a hand-over of received data while the port closes (serial), or
+    // null (TCP/IP: the receive side runs on the UI thread).
+    const std::atomic<bool>* ReceiveCancelFlag() const;
+
     mutable std::mutex m_addressLock;
     std::string m_address;
     std::unique_ptr<SerialLine> m_serial;

@@ -14,13 +14,11 @@
 // start of a line, at any time, starts the login again.
 #pragma once
 
-#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <ostream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "sim/fault_mode.h"
@@ -36,6 +34,10 @@ struct UnitOptions {
     FaultModes faults;
     // The unit's current-time text (status field 13); empty: the local time as "HH:MM".
     std::string clockText;
+    // When set, StartPty also makes this path a symbolic link to the device; when the line is
+    // dropped (the close-mid-reply fault) a fresh device appears behind the same link, like an
+    // adapter plugged in again. The link is removed by Stop.
+    std::string ptyLink;
     // When set, every byte in and out and every event of the lines is written here.
     std::ostream* transcript = nullptr;
 };

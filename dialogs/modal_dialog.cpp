@@ -1,0 +1,131 @@
+#include "dialogs/modal_dialog.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+
+#include "dialogs/modal_seam.h"
+#include "pages/dialog_units.h"
+#include "platform/prompt.h"
+
+namespace {
+
+// Accepts what fits the field: at most `max` characters, each one of Latin-1.
+class TextLimitValidator : public QValidator {
+public:
+    TextLimitValidator(int max, QObject* parent) : QValidator(parent), m_max(max) {}
+    State validate(QString& input, int&) const override {
+        if (input.size() > m_max) {
+            return Invalid;
+        }
+        for (QChar c : input) {
+            if (c.unicode() > 0xFF || c.unicode() < 0x20) {
+                return Invalid;
+            }
+        }
+        return Acceptable;
+    }
+
+private:
+    int m_max;
+};
+
+// A closed drop-down list is as high as an edit of the dialog font.
+constexpr int kComboHeight = 12;
+
+}  // namespace
+
+CModalDialog::CModalDialog(const char* title, int width, int height, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(title);
+    setFont(QFont("MS Shell Dlg", 8));
+    setFixedSize(dlgunits::DialogSize(width, height));
+}
+
+int CModalDialog::DoModal() {
+    OnInitDialog();
+    return RunModal(*this);
+}
+
+QWidget* CModalDialog::GetDlgItem(int id) const {
+    auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+void CModalDialog::Register(int id, QWidget* control) {
+    if (id != 0) {
+        m_controls[id] = control;
+        control->setObjectName(QString::number(id));
+    }
+}
+
+QGroupBox* CModalDialog::AddGroupBox(int x, int y, int w, int h) {
+    auto* box = new QGroupBox(this);
+    box->setGeometry(dlgunits::DialogRect(x, y, w, h));
+    return box;
+}
+
+QLabel* CModalDialog::AddStatic(const char* text, int x, int y, int w, int h) {
+    auto* label = new QLabel(QString::fromLatin1(text), this);
+    label->setGeometry(dlgunits::DialogRect(x, y, w, h));
+    return label;
+}
+
+QComboBox* CModalDialog::AddComboBox(int id, int x, int y, int w) {
+    auto* combo = new QComboBox(this);
+    combo->setGeometry(dlgunits::DialogRect(x, y, w, kComboHeight));
+    Register(id, combo);
+    return combo;
+}
+
+QLineEdit* CModalDialog::AddEdit(int id, int x, int y, int w, int h) {
+    auto* edit = new QLineEdit(this);
+    edit->setGeometry(dlgunits::DialogRect(x, y, w, h));
+    Register(id, edit);
+    return edit;
+}
+
+QPushButton* CModalDialog::AddButton(int id, const char* text, int x, int y, int w, int h,
+                                     bool isDefault, std::function<void()> handler) {
+    auto* button = new QPushButton(QString::fromLatin1(text), this);
+    button->setGeometry(dlgunits::DialogRect(x, y, w, h));
+    button->setAutoDefault(isDefault);
+    button->setDefault(isDefault);
+    Register(id, button);
+    if (handler) {
+        connect(button, &QPushButton::clicked, this, std::move(handler));
+    }
+    return button;
+}
+
+bool CModalDialog::CheckMaxChars(int id, int maxChars) {
+    auto* edit = Item<QLineEdit>(id);
+    if (!edit || edit->text().size() <= maxChars) {
+        return true;
+    }
+    platform::MessageBox("Please enter no more than " + std::to_string(maxChars) + " characters.",
+                         platform::PromptButtons::Ok, platform::PromptIcon::Warning);
+    edit->setFocus();
+    edit->selectAll();
+    return false;
+}
+
+std::string CModalDialog::EditText(int id) const {
+    auto* edit = Item<QLineEdit>(id);
+    return edit ? edit->text().toLatin1().toStdString() : std::string();
+}
+
+void CModalDialog::SetEditText(int id, const std::string& text) {
+    if (auto* edit = Item<QLineEdit>(id)) {
+        edit->setText(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    }
+}
+
+void CModalDialog::LimitText(int id, int maxChars) {
+    if (auto* edit = Item<QLineEdit>(id)) {
+        edit->setValidator(new TextLimitValidator(maxChars, edit));
+    }
+}

@@ -6,7 +6,16 @@ ScriptedPort::ScriptedPort(uint8_t commType) {
     CommType = commType;
 }
 
-ScriptedPort::~ScriptedPort() = default;
+ScriptedPort::~ScriptedPort() {
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_closing.store(true);
+        m_feedWake.notify_all();
+    }
+    if (m_readThread.joinable()) {
+        m_readThread.join();
+    }
+}
 
 bool ScriptedPort::Open() {
     m_openCount.fetch_add(1);
@@ -97,5 +106,39 @@ void ScriptedPort::SetResponder(Responder responder) {
 void ScriptedPort::Feed(const std::string& text, const std::atomic<bool>* cancel) {
     if (Owner && !text.empty()) {
         Owner->ProcessChunk(text.data(), static_cast<int>(text.size()), cancel);
+    }
+}
+
+void ScriptedPort::FeedLater(const std::string& text) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_closing.load()) {
+        return;
+    }
+    m_feeds.push_back(text);
+    if (!m_readThread.joinable()) {
+        m_readThread = std::thread([this] { ReadThreadProc(); });
+    }
+    m_feedWake.notify_all();
+}
+
+bool ScriptedPort::FeedDone() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_feeds.empty() && !m_feeding;
+}
+
+void ScriptedPort::ReadThreadProc() {
+    std::unique_lock<std::mutex> lock(m_lock);
+    for (;;) {
+        m_feedWake.wait(lock, [this] { return m_closing.load() || !m_feeds.empty(); });
+        if (m_closing.load()) {
+            return;
+        }
+        std::string text = std::move(m_feeds.front());
+        m_feeds.pop_front();
+        m_feeding = true;
+        lock.unlock();
+        Feed(text, &m_closing);
+        lock.lock();
+        m_feeding = false;
     }
 }

@@ -15,10 +15,13 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/comm_port.h"
@@ -61,8 +64,15 @@ public:
 
     // The unit sends `text`: the owner's receive side runs on the calling thread.
     void Feed(const std::string& text, const std::atomic<bool>* cancel = nullptr);
+    // The unit sends `text` as a serial line delivers it: the port's own read thread runs the
+    // receive side, in order, and its page replies are a cross-thread send to the UI thread.
+    // Returns at once. A responder uses this to answer without holding up the writing worker.
+    void FeedLater(const std::string& text);
+    // True when the read thread has nothing left to feed.
+    bool FeedDone() const;
 
 private:
+    void ReadThreadProc();
     std::atomic<bool> m_openFails{false};
     std::atomic<bool> m_writeResult{true};
     std::atomic<int> m_linkUp{-1};  // -1 derived, 0 down, 1 up
@@ -71,7 +81,13 @@ private:
     std::atomic<int> m_openCount{0};
     std::atomic<int> m_closeCount{0};
 
-    mutable std::mutex m_lock;  // guards m_writes and m_responder
+    mutable std::mutex m_lock;  // guards m_writes, m_responder and the read thread's queue
     std::vector<std::string> m_writes;
     Responder m_responder;
+
+    std::condition_variable m_feedWake;
+    std::deque<std::string> m_feeds;
+    bool m_feeding = false;              // the read thread is inside the receive side
+    std::atomic<bool> m_closing{false};  // cancels the read thread's pending hand-over
+    std::thread m_readThread;
 };

@@ -184,12 +184,14 @@ bool UnitState::ApplyCycleWrite(const std::string& records) {
 }
 
 bool UnitState::ApplyReportingWrite(const std::string& fields) {
+    // 21 fields, each ended by "^": without the last "^" an empty last field could not be told
+    // from a missing one.
     std::vector<std::string> f = SplitText(fields, '^');
-    if (f.size() == kReportingFields + 1 && f.back().empty()) {
-        f.pop_back();
+    if (f.size() != kReportingFields + 1 || !f.back().empty()) {
+        return false;
     }
-    if (f.size() != kReportingFields || (f[1] != "Y" && f[1] != "N") ||
-        !IsPrintableText(f[0], kSystemNameLimit)) {
+    f.pop_back();
+    if ((f[1] != "Y" && f[1] != "N") || !IsPrintableText(f[0], kSystemNameLimit)) {
         return false;
     }
     for (const std::string& field : f) {

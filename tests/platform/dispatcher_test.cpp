@@ -99,10 +99,12 @@ TEST_F(DispatcherTest, MessagesReachLiveTargetsOnly) {
 
     // Sent to a target that is gone: 0, from another thread too.
     EXPECT_EQ(platform::SendMessage(id, platform::WM_PAGE_REPLY, 0, 0), 0);
-    std::thread sender(
-        [&] { EXPECT_EQ(platform::SendMessage(id, platform::WM_PAGE_REPLY, 0, 0), 0); });
-    EXPECT_TRUE(m_loop.RunUntil([&] { return sender.joinable(); }, 1000));
-    m_loop.RunFor(50);
+    std::atomic<bool> sent{false};
+    std::thread sender([&] {
+        EXPECT_EQ(platform::SendMessage(id, platform::WM_PAGE_REPLY, 0, 0), 0);
+        sent.store(true);
+    });
+    EXPECT_TRUE(m_loop.RunUntil([&] { return sent.load(); }, 5000));
     sender.join();
 }
 

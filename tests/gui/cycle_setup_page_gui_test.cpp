@@ -1,0 +1,322 @@
+// The Cycle Set Up page: what a /52 reply shows, the settings text composed back from the form,
+// the Accept watch, and the /53 write with its checks.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <memory>
+
+#include "app/state/app_state.h"
+#include "controls/button_ex.h"
+#include "controls/static_ex.h"
+#include "pages/accept_watch.h"
+#include "pages/web_page_config.h"
+#include "res/pictures.h"
+#include "tests/support/gui/console_harness.h"
+#include "tests/support/gui/page_fixture.h"
+
+namespace {
+
+const std::string kRead = "/52.htm?val=0-0\r";
+
+// Dryers 1 (Running), 2 (Backup) and 4 (Available) present; minimum online 2; DAYS with Monday;
+// no maintenance or exercise; skip weekends; alarm delay 3 s.
+const std::string kRecords =
+    "1,1,XL100;1,3,XL200;0,0,;1,2,ABC;0,0,;0,0,;0,0,;0,0,;2;06:00,2016;160;0;0,0;1;3";
+const std::string kShown = "1,XL100;3,XL200;0,;2,ABC;0,;0,;0,;0,;2;06:00,2016;160;0;0,0;1;3;";
+
+// The records of a reply with all dryers absent and the given records 9 to 15.
+std::string Absent(const std::string& tail) {
+    std::string text;
+    for (int k = 0; k < 8; ++k) {
+        text += "0,0,;";
+    }
+    return text + tail;
+}
+
+std::vector<std::string> Items(const QComboBox* combo) {
+    std::vector<std::string> items;
+    for (int i = 0; i < combo->count(); ++i) {
+        items.push_back(combo->itemText(i).toStdString());
+    }
+    return items;
+}
+
+bool Shown(const QWidget* widget) {
+    return !widget->isHidden();
+}
+
+void Click(QWidget* widget) {
+    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+}
+
+class CycleSetupPageTest : public PageFixture {
+protected:
+    void SetUp() override {
+        PageFixture::SetUp();
+        m_page = std::make_unique<CWebPage_Config>(nullptr);
+        m_doc->m_nActivePage = PAGE_CYCLE;
+    }
+    void TearDown() override {
+        m_page.reset();
+        PageFixture::TearDown();
+    }
+    void Show(const std::string& records) { ASSERT_EQ(Reply(*m_page, records + "EOT"), 1); }
+    std::string Composed() const { return ComposeSettings(m_page->ReadForm()); }
+
+    std::unique_ptr<CWebPage_Config> m_page;
+};
+
+TEST_F(CycleSetupPageTest, ActivationReadsOnceAndGuardsAgainstASecondRequest) {
+    m_doc->m_nActivePage = PAGE_STATUS;
+    m_page->OnSetActive();
+    EXPECT_EQ(m_doc->m_nActivePage.load(), PAGE_CYCLE);
+    EXPECT_EQ(Queued(), std::vector<std::string>{kRead});
+    EXPECT_TRUE(m_page->m_bWaitReply);
+
+    AnswerPassword("pw");
+    m_page->OnAccept();  // the form has nothing to write, but the guard comes first
+    EXPECT_EQ(m_prompts.Last(), "Requesting data...");
+    EXPECT_EQ(Queued().size(), 1u);
+
+    m_page->OnKillActive();
+    EXPECT_FALSE(m_page->m_bWaitReply);
+    m_page->OnSetActive();
+    EXPECT_EQ(Queued().size(), 2u) << "coming back reads again";
+}
+
+TEST_F(CycleSetupPageTest, ReplyFillsRowsListsAndDays) {
+    Show(kRecords);
+    for (int k : {0, 1, 3}) {
+        EXPECT_TRUE(Shown(m_page->DryerStatus(k))) << k;
+        EXPECT_TRUE(Shown(m_page->DryerModel(k))) << k;
+    }
+    for (int k : {2, 4, 5, 6, 7}) {
+        EXPECT_FALSE(Shown(m_page->DryerStatus(k))) << k;
+        EXPECT_FALSE(Shown(m_page->DryerModel(k))) << k;
+    }
+    EXPECT_EQ(Items(m_page->DryerStatus(1)),
+              (std::vector<std::string>{"Running", "Available", "Backup"}));
+    EXPECT_EQ(m_page->DryerStatus(0)->currentIndex(), 0);
+    EXPECT_EQ(m_page->DryerStatus(1)->currentIndex(), 2);
+    EXPECT_EQ(m_page->DryerStatus(3)->currentIndex(), 1);
+    EXPECT_EQ(m_page->DryerModel(3)->text(), "ABC");
+
+    EXPECT_EQ(Items(m_page->MinOnline()), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(m_page->MinOnline()->currentIndex(), 1);
+    EXPECT_EQ(m_page->CycleTime(0)->text(), "06:00");
+    EXPECT_EQ(m_page->CycleTime(1)->text(), "2016");
+    // Every present dryer may go to maintenance; only the Backup dryer to exercise.
+    EXPECT_EQ(Items(m_page->Maintenance()), (std::vector<std::string>{"None", "1", "2", "4"}));
+    EXPECT_EQ(m_page->Maintenance()->currentIndex(), 0);
+    EXPECT_EQ(Items(m_page->Exercise()), (std::vector<std::string>{"None", "2"}));
+    EXPECT_EQ(m_page->Exercise()->currentIndex(), 0);
+    EXPECT_TRUE(m_page->Duration()->isEnabled());
+    EXPECT_EQ(m_page->Duration()->currentIndex(), 0);
+    EXPECT_EQ(m_page->SkipWeekends()->currentIndex(), 0);
+    EXPECT_EQ(m_page->AlarmDelay()->currentText(), "3 Seconds");
+
+    // 160 = 128 + Monday: DAYS with only Monday lit; the strip and skip weekends give way.
+    EXPECT_EQ(m_page->Mode()->currentText(), "DAYS");
+    EXPECT_EQ(m_page->m_nDayMask, 0x20);
+    EXPECT_FALSE(Shown(m_page->DayStrip()));
+    EXPECT_FALSE(m_page->SkipWeekends()->isEnabled());
+    EXPECT_EQ(m_page->DayToggle(0)->m_nBitmapID, res::IDB_WEEKDAY_LIT_FIRST);
+    for (int day = 1; day < 5; ++day) {
+        EXPECT_TRUE(Shown(m_page->DayToggle(day)));
+        EXPECT_EQ(m_page->DayToggle(day)->m_nBitmapID, res::IDB_WEEKDAY_PLAIN_FIRST + day);
+    }
+
+    EXPECT_EQ(g_PresentDryers.count, 3);
+    EXPECT_EQ(g_BackupDryers.count, 1);
+    EXPECT_EQ(g_BackupDryers.numbers[0], 2);
+    EXPECT_EQ(m_page->m_strShownSettings, kShown);
+    EXPECT_EQ(Composed(), kShown) << "an untouched form composes to what was read";
+}
+
+TEST_F(CycleSetupPageTest, NextReplyReplacesEverything) {
+    Show(kRecords);
+    Show(Absent("1;,;0;0;0,0;0;0"));
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_FALSE(Shown(m_page->DryerStatus(k)));
+    }
+    // No dryer present: no minimum to choose, and the form writes 0 for it.
+    EXPECT_EQ(m_page->MinOnline()->count(), 0);
+    EXPECT_EQ(m_page->MinOnline()->currentIndex(), -1);
+    EXPECT_EQ(Composed(), "0,;0,;0,;0,;0,;0,;0,;0,;0;,;0;0;0,0;0;0;");
+    EXPECT_EQ(Items(m_page->Maintenance()), std::vector<std::string>{"None"});
+    EXPECT_EQ(g_PresentDryers.count, 0);
+
+    // Mode 0 and 1: the strip is back, the toggles gone, skip weekends usable again.
+    EXPECT_EQ(m_page->Mode()->currentText(), "24HR");
+    EXPECT_TRUE(Shown(m_page->DayStrip()));
+    EXPECT_TRUE(m_page->SkipWeekends()->isEnabled());
+    for (int day = 0; day < 5; ++day) {
+        EXPECT_FALSE(Shown(m_page->DayToggle(day)));
+    }
+    Show(Absent("1;,;1;0;0,0;0;0"));
+    EXPECT_EQ(m_page->Mode()->currentText(), "48HR");
+    EXPECT_TRUE(Shown(m_page->DayStrip()));
+}
+
+TEST_F(CycleSetupPageTest, MaintenanceAndExerciseSetOnTheUnitOfferClear) {
+    Show("1,3,A;1,3,B;0,0,;0,0,;1,2,E;0,0,;0,0,;0,0,;1;1,2;0;5;2,1;0;0");
+    EXPECT_EQ(Items(m_page->Maintenance()), (std::vector<std::string>{"Clear", "5"}));
+    EXPECT_EQ(m_page->Maintenance()->currentIndex(), 1);
+    EXPECT_EQ(Items(m_page->Exercise()), (std::vector<std::string>{"Clear", "2"}));
+    EXPECT_EQ(m_page->Exercise()->currentIndex(), 1);
+    EXPECT_EQ(m_page->Duration()->currentText(), "16 HR");
+    EXPECT_FALSE(m_page->Duration()->isEnabled());
+    EXPECT_EQ(Composed(), m_page->m_strShownSettings);
+    EXPECT_NE(Composed().find(";5;2,1;"), std::string::npos);
+
+    m_page->Maintenance()->setCurrentIndex(0);
+    m_page->Exercise()->setCurrentIndex(0);
+    EXPECT_NE(Composed().find(";0;0,0;"), std::string::npos) << "Clear writes 0";
+}
+
+TEST_F(CycleSetupPageTest, OddValuesFromTheUnitDoNotSelectAnything) {
+    // A status outside 1..3, a minimum beyond the present dryers, a delay beyond 10 s, far more
+    // records than the page has: nothing is selected that the unit did not say, nothing breaks.
+    std::string text = "1,7,M;0,0,;0,0,;0,0,;0,0,;0,0,;0,0,;0,0,;9;a,b,c;0;0;0,9;2;42";
+    for (int i = 0; i < 40; ++i) {
+        text += ";x";
+    }
+    Show(text);
+    EXPECT_TRUE(Shown(m_page->DryerStatus(0)));
+    EXPECT_EQ(m_page->DryerStatus(0)->currentIndex(), -1);
+    EXPECT_EQ(m_page->MinOnline()->currentIndex(), -1);
+    EXPECT_EQ(m_page->AlarmDelay()->currentIndex(), -1);
+    EXPECT_EQ(m_page->SkipWeekends()->currentText(), "No");
+
+    Show("");  // a reply of only "EOT"
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_TRUE(Shown(m_page->DryerStatus(k))) << "an empty presence field is not \"0\"";
+    }
+}
+
+TEST_F(CycleSetupPageTest, AcceptShowsOnlyWhileTheFormDiffersFromTheReply) {
+    m_page->show();
+    m_page->DryerModel(0)->show();
+    m_page->DryerModel(0)->setText("typed");
+    m_page->Watch()->Check();
+    EXPECT_FALSE(Shown(m_page->AcceptButton())) << "nothing read yet";
+    EXPECT_TRUE(Shown(m_page->AcceptPicture()));
+
+    Show(kRecords);
+    m_page->Watch()->Check();
+    EXPECT_FALSE(Shown(m_page->AcceptButton()));
+
+    m_page->DryerModel(3)->setText("ABCD");
+    EXPECT_TRUE(ProcessEventsUntil([&] { return Shown(m_page->AcceptButton()); }, 400))
+        << "the 200 ms watch shows Accept";
+    EXPECT_FALSE(Shown(m_page->AcceptPicture()));
+    m_page->DryerModel(3)->setText("ABC");
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !Shown(m_page->AcceptButton()); }, 400));
+    EXPECT_TRUE(Shown(m_page->AcceptPicture()));
+
+    m_page->AlarmDelay()->setCurrentIndex(4);
+    m_page->Watch()->Check();
+    EXPECT_TRUE(Shown(m_page->AcceptButton()));
+}
+
+TEST_F(CycleSetupPageTest, AcceptWritesDaysChosenOnThePage) {
+    Show(Absent("1;06:00,2016;0;0;0,0;0;0").replace(0, 5, "1,1,XL;"));
+    m_page->Mode()->setCurrentIndex(2);
+    emit m_page->Mode()->activated(2);
+    for (int day = 0; day < 5; ++day) {
+        EXPECT_TRUE(Shown(m_page->DayToggle(day)));
+    }
+    Click(m_page->DayToggle(0));  // Monday
+    Click(m_page->DayToggle(4));  // Friday
+    EXPECT_EQ(m_page->m_nDayMask, 0x22);
+
+    AnswerPassword("pw");
+    m_page->OnAccept();
+    EXPECT_EQ(Queued(), std::vector<std::string>{"/53.htm?val=1-0,pw;1,XL;0,;0,;0,;0,;0,;0,;0,;1;"
+                                                 "06:00,2016;162;0;0,0;0;0;\r"});
+    EXPECT_TRUE(m_page->m_bWaitReply);
+
+    Click(m_page->DayToggle(0));
+    EXPECT_EQ(m_page->m_nDayMask, 0x02) << "a second click clears the day";
+}
+
+TEST_F(CycleSetupPageTest, DaysModeNeedsADayAndFridayAloneIsEnough) {
+    Show(Absent("1;,;0;0;0,0;0;0"));
+    m_page->Mode()->setCurrentIndex(2);
+    emit m_page->Mode()->activated(2);
+    m_page->OnAccept();
+    EXPECT_EQ(m_prompts.Last(), "Please select one day or more for week.");
+    EXPECT_EQ(PasswordDialogsShown(), 0);
+    EXPECT_TRUE(Queued().empty());
+
+    m_page->OnDayClicked(IDC_DAY_FIRST + 4);
+    AnswerPassword("pw");
+    m_page->OnAccept();
+    ASSERT_EQ(Queued().size(), 1u);
+    EXPECT_NE(Queued()[0].find(";130;"), std::string::npos);
+}
+
+TEST_F(CycleSetupPageTest, SeparatorsTypedIntoFieldsAreRefusedBeforeThePassword) {
+    Show(kRecords);
+    struct Case {
+        QLineEdit* edit;
+        const char* typed;
+        const char* message;
+    };
+    const Case cases[] = {{m_page->DryerModel(0), "XL,1", "don't input ','."},
+                          {m_page->DryerModel(0), "XL;1", "don't input ';'."},
+                          {m_page->CycleTime(0), "06;00", "don't input ';'."},
+                          {m_page->CycleTime(1), "20,16", "don't input ','."}};
+    for (const Case& c : cases) {
+        const QString before = c.edit->text();
+        c.edit->setText(c.typed);
+        m_prompts.Clear();
+        AnswerPassword("pw");
+        m_page->OnAccept();
+        EXPECT_EQ(m_prompts.Last(), c.message) << c.typed;
+        EXPECT_EQ(PasswordDialogsShown(), 0) << c.typed;
+        EXPECT_TRUE(Queued().empty()) << c.typed;
+        c.edit->setText(before);
+    }
+}
+
+TEST_F(CycleSetupPageTest, AcceptSendsNothingWithoutLoginOrPassword) {
+    Show(kRecords);
+    theApp().m_bLoggedIn = 0;
+    m_page->OnAccept();
+    EXPECT_EQ(m_prompts.Last(), "Please connect first.");
+    EXPECT_EQ(PasswordDialogsShown(), 0);
+
+    theApp().m_bLoggedIn = 1;
+    AnswerPassword(std::nullopt);
+    m_page->OnAccept();
+    AnswerPassword("");
+    m_page->OnAccept();
+    EXPECT_EQ(PasswordDialogsShown(), 2);
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_FALSE(m_page->m_bWaitReply);
+}
+
+TEST(CycleSettingsText, ComposeWritesEveryRecordInPlainDecimal) {
+    CycleForm form;
+    form.dryers[2] = {true, 2, "Z9"};
+    form.minOnlineSelection = 0;
+    form.cycleTime = {"12:30", "1"};
+    form.modeSelection = 2;
+    form.dayMask = 0x3E;
+    form.maintenanceSelection = 1;
+    form.maintenanceText = "3";
+    form.exerciseSelection = 1;
+    form.exerciseText = "3";
+    form.durationSelection = 2;
+    form.skipSelection = 1;
+    form.alarmSelection = 10;
+    EXPECT_EQ(ComposeSettings(form), "0,;0,;3,Z9;0,;0,;0,;0,;0,;1;12:30,1;190;3;3,2;0;10;");
+    EXPECT_EQ(CheckCycleForm(form), "");
+}
+
+}  // namespace

@@ -10,10 +10,13 @@
 namespace {
 
 const std::string kStatusRequest = "/60.htm?val=0-0";
+// The modem stamps a line when its thread gets to it: a busy machine may make a stamp late by a
+// few real milliseconds, which the time scale turns into hundreds of program milliseconds.
+constexpr int64_t kJitterMs = 600;
 
 class DialTest : public SessionFixture {
 protected:
-    double TimeScale() const override { return 200.0; }
+    double TimeScale() const override { return 100.0; }
 
     void SetUp() override {
         SessionFixture::SetUp();
@@ -83,10 +86,10 @@ TEST_F(DialTest, CarrierDuringThePauseAfterDiallingEndsTheWaitAtOnce) {
 
     ASSERT_TRUE(m_modem.WaitForLines(kStatusRequest, 1, 5000));
     EXPECT_EQ(LineTexts(), (std::vector<std::string>{"AT", "ATDT5551234", kStatusRequest}));
-    EXPECT_GE(TimeOf("ATDT5551234") - TimeOf("AT"), 2000);
+    EXPECT_GE(TimeOf("ATDT5551234") - TimeOf("AT"), 2000 - kJitterMs);
     // 2 s after the dial command, no carrier checks, then the 10 s pause.
     const int64_t wait = TimeOf(kStatusRequest) - TimeOf("ATDT5551234");
-    EXPECT_GE(wait, 12000);
+    EXPECT_GE(wait, 12000 - kJitterMs);
     EXPECT_LT(wait, 16000);
     EXPECT_EQ(DebugLogText().find("Connect fail"), std::string::npos);
 }
@@ -98,7 +101,7 @@ TEST_F(DialTest, OfflineBeforeTheCarrierWaitGivesUpAndSendsAllTheSame) {
     ASSERT_TRUE(m_modem.WaitForLines(kStatusRequest, 1, 5000));
     EXPECT_EQ(LineTexts(), (std::vector<std::string>{"AT", "ATDT5551234", kStatusRequest}));
     const int64_t wait = TimeOf(kStatusRequest) - TimeOf("ATDT5551234");
-    EXPECT_GE(wait, 2000);
+    EXPECT_GE(wait, 2000 - kJitterMs);
     EXPECT_LT(wait, 6000);
 }
 
@@ -144,7 +147,7 @@ TEST_F(DialTest, NoCarrierAfterThreeAttemptsFailsAndStopsTheSystem) {
     // Two attempts of 2 + 2 + 45 + 10 s, then 2 + 2 + 45 s.
     const int64_t total = platform::Clock::NowMs() - TimeOf("AT");
     EXPECT_GE(total, 165000);
-    EXPECT_GE(TimeOf("AT", 2) - TimeOf("AT"), 59000);
+    EXPECT_GE(TimeOf("AT", 2) - TimeOf("AT"), 59000 - kJitterMs);
     EXPECT_NE(DebugLogText().find("DoCommand(): Connect fail!"), std::string::npos);
 }
 

@@ -22,10 +22,11 @@
 #include <optional>
 #include <string>
 
+#include "app/core/document.h"  // the page numbers PAGE_STATUS ... PAGE_EVENT
 #include "controls/dib_graph.h"
+#include "engine/command_node.h"  // the page command ids CMD_PAGE_STATUS ... CMD_PAGE_EVENT
+#include "engine/system.h"        // the exchange states STATUS_PAGE_STATUS ... STATUS_PAGE_EVENT
 #include "platform/window_messages.h"
-
-class CSystem;
 
 class CWebPage : public QWidget, public platform::MessageTarget {
     Q_OBJECT

@@ -27,9 +27,11 @@ std::string DefaultDevice(int serialNo) {
     return port.DevicePath();
 }
 
+// A freshly filled list selects nothing until told what to show.
 void Fill(QComboBox* combo, const QStringList& entries) {
     combo->clear();
     combo->addItems(entries);
+    combo->setCurrentIndex(-1);
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ CDlgSystemSetup::CDlgSystemSetup(QWidget* parent) : CModalDialog("Dial Setup", 2
     AddStatic("Telephone:", 24, 84, 46, 9)->hide();
     AddEdit(IDC_EDIT_TELEPHONE, 74, 84, 90, 12)->hide();
     LimitText(IDC_EDIT_TELEPHONE, kTelephoneEditMax);
-    // Where the (hidden) telephone row stands: a note when the settings name the serial device.
+    // Where the (hidden) telephone row stands: the device the chosen COM opens.
     m_deviceNote = AddStatic("", 24, 80, 250, 10);
     m_deviceNote->hide();
     AddButton(IDOK, "Ok", 76, 107, 50, 14, true, [this] { OnOK(); });
@@ -61,6 +61,8 @@ CDlgSystemSetup::CDlgSystemSetup(QWidget* parent) : CModalDialog("Dial Setup", 2
 
     connect(Item<QComboBox>(IDC_COMBO_COMMTYPE), &QComboBox::activated, this,
             [this] { OnSelChangeCommType(); });
+    connect(Item<QComboBox>(IDC_COMBO_SERIALNO), &QComboBox::currentIndexChanged, this,
+            [this] { UpdateDeviceNote(); });
 }
 
 void CDlgSystemSetup::OnInitDialog() {
@@ -68,6 +70,7 @@ void CDlgSystemSetup::OnInitDialog() {
         Item<QComboBox>(id)->setEnabled(false);
     }
     FillLists();
+    UpdateDeviceNote();
     Item<QComboBox>(IDC_COMBO_COMMTYPE)->setCurrentIndex(m_nCommType < 3 ? m_nCommType : -1);
     SetEditText(IDC_EDIT_TELEPHONE, m_strPhoneEdit);
     OnSelChangeCommType();
@@ -95,15 +98,18 @@ void CDlgSystemSetup::FillLists() {
     Fill(Item<QComboBox>(IDC_COMBO_PARITY), {"No", "Odd", "Even"});
     Fill(Item<QComboBox>(IDC_COMBO_DATABITS), {"7", "8"});
     Fill(Item<QComboBox>(IDC_COMBO_STOPBITS), {"1", "1.5", "2"});
+}
 
+void CDlgSystemSetup::UpdateDeviceNote() {
+    QString note;
     if (!m_strDevice.empty()) {
-        m_deviceNote->setText(QString("Serial device: %1 (set by \"Device\" in Corvantis.ini)")
-                                  .arg(QString::fromLatin1(m_strDevice.c_str())));
-        m_deviceNote->setToolTip(m_deviceNote->text());
-        m_deviceNote->show();
-    } else {
-        m_deviceNote->hide();
+        note = QString("Serial device: %1 (set by \"Device\" in Corvantis.ini)")
+                   .arg(QString::fromLatin1(m_strDevice.c_str()));
+    } else if (int index = Item<QComboBox>(IDC_COMBO_SERIALNO)->currentIndex(); index >= 0) {
+        note = QString("Serial device: %1").arg(QString::fromStdString(DefaultDevice(index + 1)));
     }
+    m_deviceNote->setText(note);
+    m_deviceNote->setVisible(!note.isEmpty());
 }
 
 void CDlgSystemSetup::SelectValues() {

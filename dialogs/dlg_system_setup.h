@@ -3,8 +3,9 @@
 // are shown but fixed. The telephone edit exists but is never shown: it carries a dial-up System's
 // number through the dialog (or clears it, when the number looks like an IP address).
 //
-// On Linux each COM entry names the device it opens ("COM1 (/dev/ttyS0)"); when the settings file
-// names a "Device", the dialog says that this device is opened instead.
+// On Linux each COM entry names the device it opens ("COM1 (/dev/ttyS0)"), and so does the line
+// under the lists for the chosen one; when the settings file names a "Device", that line says that
+// this device is opened whatever the COM.
 //
 // The caller sets the value members, runs DoModal and, on QDialog::Accepted, reads them back.
 // UI thread only.
@@ -49,6 +50,8 @@ public:
 private:
     void FillLists();
     void SelectValues();
+    // The line under the lists: the device the chosen COM opens, or the one the settings name.
+    void UpdateDeviceNote();
     // The selection of combo `id`, or `current` when nothing is selected there.
     int Selection(int id, int current) const;
 

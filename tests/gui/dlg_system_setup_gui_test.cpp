@@ -51,6 +51,13 @@ protected:
 
     static QComboBox* Combo(CDlgSystemSetup& dlg, int id) { return dlg.Item<QComboBox>(id); }
     static QString Shown(CDlgSystemSetup& dlg, int id) { return Combo(dlg, id)->currentText(); }
+    // Whether a label on show holds `text`.
+    static bool Says(CDlgSystemSetup& dlg, const QString& text) {
+        auto labels = dlg.findChildren<QLabel*>();
+        return std::any_of(labels.begin(), labels.end(), [&](QLabel* label) {
+            return !label->isHidden() && label->text().contains(text);
+        });
+    }
     static int OkThenResult(CDlgSystemSetup& dlg) {
         dlg.accept();
         return dlg.result();
@@ -83,6 +90,9 @@ TEST_F(DialSetup, DialUpSystemOpensWithItsSettingsAndOnlyPortAndRateChangeable) 
         EXPECT_EQ(Combo(dlg, IDC_COMBO_BAUDRATE)->count(), 15);
         EXPECT_EQ(Combo(dlg, IDC_COMBO_BAUDRATE)->itemText(14), "256000");
         EXPECT_TRUE(dlg.GetDlgItem(IDC_EDIT_TELEPHONE)->isHidden());
+        EXPECT_TRUE(Says(dlg, "/dev/ttyS2"));
+        ports->setCurrentIndex(4);
+        EXPECT_TRUE(Says(dlg, "/dev/ttyS4")) << "the line follows the chosen port";
         return int(QDialog::Rejected);
     });
 }
@@ -157,11 +167,8 @@ TEST_F(DialSetup, NamedDeviceIsShownInsteadOfTheComDevices) {
     values.Device = "/dev/ttyUSB0";
     Run(values, [](CDlgSystemSetup& dlg) {
         EXPECT_EQ(Combo(dlg, IDC_COMBO_SERIALNO)->itemText(0), "COM1");
-        auto labels = dlg.findChildren<QLabel*>();
-        bool said = std::any_of(labels.begin(), labels.end(), [](QLabel* label) {
-            return !label->isHidden() && label->text().contains("/dev/ttyUSB0");
-        });
-        EXPECT_TRUE(said);
+        EXPECT_TRUE(Says(dlg, "/dev/ttyUSB0"));
+        EXPECT_FALSE(Says(dlg, "/dev/ttyS0"));
         return int(QDialog::Rejected);
     });
 }

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 
 #include "pages/dialog_units.h"
 
@@ -19,6 +20,10 @@ CDlgPassword::CDlgPassword(QWidget* parent) : QDialog(parent) {
     m_edit->setGeometry(dlgunits::DialogRect(39, 25, 80, 15));
     m_edit->setEchoMode(QLineEdit::Password);
     m_edit->setMaxLength(kPasswordMax);
+    // The password goes to the unit as 8-bit text: a character that has no 8-bit code would reach
+    // it as "?" and fail for no reason the operator could see, so it cannot be typed.
+    m_edit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[\\x{20}-\\x{7E}\\x{A0}-\\x{FF}]*")), m_edit));
 
     auto* ok = new QPushButton("OK", this);
     ok->setGeometry(dlgunits::DialogRect(19, 50, 50, 14));

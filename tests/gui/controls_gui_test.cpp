@@ -187,6 +187,13 @@ TEST(PasswordDialog, TakesAtMostEightMaskedCharactersAndAcceptsEmpty) {
         QApplication::sendEvent(edit, &key);
     }
     EXPECT_EQ(edit->text(), "abcdefgh") << "a ninth character cannot be typed";
+    edit->clear();
+    for (QChar c : QString::fromUtf8("p\u20acw\u00e9")) {
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &key);
+    }
+    EXPECT_EQ(edit->text(), QString::fromUtf8("pw\u00e9")) << "only 8-bit characters";
+    edit->setText("abcdefgh");
     dialog.accept();
     EXPECT_EQ(dialog.m_strPassword, "abcdefgh");
 

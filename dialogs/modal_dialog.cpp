@@ -92,7 +92,8 @@ QPushButton* CModalDialog::AddButton(int id, const char* text, int x, int y, int
                                      bool isDefault, std::function<void()> handler) {
     auto* button = new QPushButton(QString::fromLatin1(text), this);
     button->setGeometry(dlgunits::DialogRect(x, y, w, h));
-    button->setAutoDefault(isDefault);
+    // Enter presses the focused button, or else the default one.
+    button->setAutoDefault(true);
     button->setDefault(isDefault);
     Register(id, button);
     if (handler) {

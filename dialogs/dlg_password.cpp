@@ -1,43 +1,28 @@
 #include "dialogs/dlg_password.h"
 
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRegularExpressionValidator>
 
-#include "pages/dialog_units.h"
+CDlgPassword::CDlgPassword(QWidget* parent) : CModalDialog("Password", 158, 71, parent) {
+    AddStatic("Please input password:", 39, 7, 96, 15);
+    QLineEdit* edit = AddEdit(IDC_PASSWORD_EDIT, 39, 25, 80, 15);
+    edit->setEchoMode(QLineEdit::Password);
+    // Typing stops at 8 characters, and at characters without an 8-bit code (they would reach the
+    // unit as "?" and fail for no reason the operator could see).
+    LimitText(IDC_PASSWORD_EDIT, kPasswordMax);
+    AddButton(IDOK, "OK", 19, 50, 50, 14, true, [this] { accept(); });
+    AddButton(IDCANCEL, "Cancel", 86, 50, 50, 14, false, [this] { reject(); });
+    edit->setFocus();
+}
 
-CDlgPassword::CDlgPassword(QWidget* parent) : QDialog(parent) {
-    setWindowTitle("Password");
-    setFont(QFont("MS Shell Dlg", 8));
-    setFixedSize(dlgunits::DialogSize(158, 71));
+QLineEdit* CDlgPassword::Edit() const {
+    return Item<QLineEdit>(IDC_PASSWORD_EDIT);
+}
 
-    auto* prompt = new QLabel("Please input password:", this);
-    prompt->setGeometry(dlgunits::DialogRect(39, 7, 96, 15));
-
-    m_edit = new QLineEdit(this);
-    m_edit->setObjectName("password");
-    m_edit->setGeometry(dlgunits::DialogRect(39, 25, 80, 15));
-    m_edit->setEchoMode(QLineEdit::Password);
-    m_edit->setMaxLength(kPasswordMax);
-    // The password goes to the unit as 8-bit text: a character that has no 8-bit code would reach
-    // it as "?" and fail for no reason the operator could see, so it cannot be typed.
-    m_edit->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[\\x{20}-\\x{7E}\\x{A0}-\\x{FF}]*")), m_edit));
-
-    auto* ok = new QPushButton("OK", this);
-    ok->setGeometry(dlgunits::DialogRect(19, 50, 50, 14));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-
-    auto* cancel = new QPushButton("Cancel", this);
-    cancel->setGeometry(dlgunits::DialogRect(86, 50, 50, 14));
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    m_edit->setFocus();
+void CDlgPassword::OnInitDialog() {
+    SetEditText(IDC_PASSWORD_EDIT, m_strPassword);
 }
 
 void CDlgPassword::accept() {
-    m_strPassword = m_edit->text().toLatin1().toStdString();
+    m_strPassword = EditText(IDC_PASSWORD_EDIT);
     QDialog::accept();
 }

@@ -3,26 +3,23 @@
 // it: the page puts it in front of its request and the unit decides.
 #pragma once
 
-#include <QDialog>
 #include <string>
 
-class QLineEdit;
+#include "dialogs/modal_dialog.h"
 
 constexpr int kPasswordMax = 8;
 constexpr int IDC_PASSWORD_EDIT = 1011;
 
-class CDlgPassword : public QDialog {
+class CDlgPassword : public CModalDialog {
     Q_OBJECT
 public:
     explicit CDlgPassword(QWidget* parent = nullptr);
 
-    // The typed text (Latin-1), set when the dialog is closed with OK; empty at construction.
+    // The typed text (8-bit), set when the dialog is closed with OK; empty at construction.
     std::string m_strPassword;
 
-    QLineEdit* Edit() const { return m_edit; }
+    QLineEdit* Edit() const;
 
+    void OnInitDialog() override;
     void accept() override;
-
-private:
-    QLineEdit* m_edit = nullptr;
 };

@@ -3,9 +3,6 @@
 #include <QResizeEvent>
 
 #include "app/core/document.h"
-#include "engine/command_node.h"
-#include "engine/system.h"
-#include "pages/dialog_units.h"
 #include "pages/web_page_config.h"
 #include "pages/web_page_event.h"
 #include "pages/web_page_report.h"

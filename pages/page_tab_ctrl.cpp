@@ -2,6 +2,7 @@
 
 #include <QResizeEvent>
 #include <QTabBar>
+#include <algorithm>
 
 #include "res/pictures.h"
 

@@ -8,7 +8,6 @@
 #include "app/core/document.h"
 #include "app/state/app_state.h"
 #include "dialogs/dlg_password.h"
-#include "dialogs/modal_seam.h"
 #include "engine/command_node.h"
 #include "engine/page_windows.h"
 #include "engine/system.h"
@@ -85,7 +84,7 @@ std::optional<std::string> CWebPage::AskPassword(const std::function<bool()>& ch
         return std::nullopt;
     }
     CDlgPassword dialog(this);
-    if (RunModal(dialog) != QDialog::Accepted || dialog.m_strPassword.empty()) {
+    if (dialog.DoModal() != QDialog::Accepted || dialog.m_strPassword.empty()) {
         return std::nullopt;
     }
     return dialog.m_strPassword;

@@ -76,6 +76,26 @@ bool CWebPage::SendRequest(const std::string& text, WaitGuard guard) {
     return true;
 }
 
+bool CWebPage::RequestLost() const {
+    if (!m_bWaitReply) {
+        return false;
+    }
+    CSystem* system = CurrentSystem();
+    if (!system) {
+        return true;
+    }
+    std::lock_guard<std::mutex> lock(system->m_lock);
+    if (system->CurCommand && system->CurCommand->CommandID == m_nCommandId) {
+        return false;
+    }
+    for (const CCommandNode* node = system->Commands; node; node = node->Next) {
+        if (node->CommandID == m_nCommandId) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::optional<std::string> CWebPage::AskPassword(const std::function<bool()>& checks) {
     if (!theApp().CheckLoggedIn()) {
         return std::nullopt;

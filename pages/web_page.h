@@ -56,6 +56,11 @@ public:
     // Runs the sending steps for `text`; true when the request was queued.
     bool SendRequest(const std::string& text, WaitGuard guard = WaitGuard::Prompt);
 
+    // True when a request of this page is outstanding but the System holds no command of this
+    // page any more (neither in progress nor queued): it was abandoned, dropped after the unit
+    // stayed silent, or its echo never came, so its reply will never arrive.
+    bool RequestLost() const;
+
     // Before a write: "Please connect first." when not logged in, then the page's own input checks
     // (`checks`, may show their own message and return false), then the "Password" dialog. Returns
     // the password, or nothing when any step stops or the password is empty.

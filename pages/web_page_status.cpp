@@ -112,6 +112,11 @@ void CWebPage_Status::OnTimer(int id) {
     if (id != kPollTimerId) {
         return;
     }
+    // A poll whose reply can no longer come would otherwise stop the polling for good, and the
+    // page would go on showing its last values as if they were live.
+    if (RequestLost()) {
+        m_bWaitReply = false;
+    }
     SendRequest(BuildRead(kStatusUnitPage), WaitGuard::SkipSilently);
 }
 

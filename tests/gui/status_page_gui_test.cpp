@@ -199,6 +199,24 @@ TEST_F(StatusPageTest, PollSendsOnlyWhenActiveLoggedInAndLinkUpAndNeverTwiceWhil
     EXPECT_TRUE(m_prompts.Texts().empty());
 }
 
+TEST_F(StatusPageTest, PollWhoseReplyCanNeverComeDoesNotStopThePolling) {
+    m_page->OnTimer(1);
+    // The worker takes the poll: it is in progress, still owed.
+    {
+        std::lock_guard<std::mutex> lock(m_system->m_lock);
+        m_system->CurCommand = m_system->Commands;
+        m_system->Commands = nullptr;
+    }
+    m_page->OnTimer(1);
+    EXPECT_TRUE(Queued().empty());
+
+    // The unit stayed silent and the System dropped the exchange: the next tick polls again.
+    m_system->AbortCommand();
+    m_page->OnTimer(1);
+    EXPECT_EQ(Queued(), std::vector<std::string>{kPoll});
+    EXPECT_TRUE(m_page->m_bWaitReply);
+}
+
 TEST_F(StatusPageTest, ResetSendsThePasswordAndDryerNumberEvenWhilePolling) {
     m_page->OnTimer(1);
     ASSERT_TRUE(m_page->m_bWaitReply);

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "app/state/app_state.h"
@@ -483,6 +486,64 @@ TEST_F(DocumentTest, ExitAnsweredNoKeepsEverythingRunning) {
     m_frame->Clear();
     RunFor(2500);
     EXPECT_TRUE(m_frame->Messages().empty());
+}
+
+// A port whose link answer, once armed, holds the tick inside it until the test lets go.
+struct TickGate {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool armed = false;
+    bool inside = false;
+    bool released = false;
+    bool destroyedWhileInside = false;
+};
+TickGate g_gate;
+
+class GatedPort : public CountedPort {
+public:
+    GatedPort() : CountedPort(COMM_DIALUP) {}
+    ~GatedPort() override {
+        std::lock_guard<std::mutex> lock(g_gate.lock);
+        g_gate.destroyedWhileInside = g_gate.destroyedWhileInside || g_gate.inside;
+    }
+    bool LinkUp() const override {
+        std::unique_lock<std::mutex> lock(g_gate.lock);
+        if (g_gate.armed) {
+            g_gate.armed = false;
+            g_gate.inside = true;
+            g_gate.changed.notify_all();
+            g_gate.changed.wait(lock, [] { return g_gate.released; });
+            g_gate.inside = false;
+        }
+        return false;
+    }
+};
+
+TEST_F(DocumentTest, StopAllWaitsForARunningTickBeforeDeletingTheSystem) {
+    MakeDocument().SetPortFactory([] { return new GatedPort; });
+    theApp().m_bLoggedIn = 1;  // so the tick goes on to drop the login on the System
+    {
+        std::lock_guard<std::mutex> lock(g_gate.lock);
+        g_gate.armed = true;
+        g_gate.inside = g_gate.released = g_gate.destroyedWhileInside = false;
+    }
+    ASSERT_TRUE(m_doc->OnNewDocument());
+    {
+        std::unique_lock<std::mutex> lock(g_gate.lock);
+        ASSERT_TRUE(
+            g_gate.changed.wait_for(lock, std::chrono::seconds(10), [] { return g_gate.inside; }));
+    }
+    std::thread letGo([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::lock_guard<std::mutex> lock(g_gate.lock);
+        g_gate.released = true;
+        g_gate.changed.notify_all();
+    });
+    m_doc->StopAll();
+    letGo.join();
+    std::lock_guard<std::mutex> lock(g_gate.lock);
+    EXPECT_FALSE(g_gate.destroyedWhileInside);
+    EXPECT_FALSE(g_gate.inside);
 }
 
 class FastTicks : public DocumentTest {

@@ -258,17 +258,6 @@ TEST_F(DocumentTest, TcpSystemStaysLoggedInWithoutCarrier) {
     EXPECT_TRUE(m_frame->Messages().empty());
 }
 
-TEST_F(DocumentTest, UnknownTimerIsOnlyLogged) {
-    EnableLogs(true, false);
-    MakeDocument().AddSystem();
-    m_doc->m_uTimer1s = 7;
-    m_doc->TimeProc(99);
-    m_loop->RunPending();
-    EXPECT_TRUE(m_frame->Messages().empty());
-    EXPECT_NE(DebugLogText().find("TimeProc() error! no timerID, ID = 99,Time:"),
-              std::string::npos);
-}
-
 // ---- The midnight roll ------------------------------------------------------------------
 
 class MidnightRoll : public DocumentTest {
@@ -544,23 +533,6 @@ TEST_F(DocumentTest, StopAllWaitsForARunningTickBeforeDeletingTheSystem) {
     std::lock_guard<std::mutex> lock(g_gate.lock);
     EXPECT_FALSE(g_gate.destroyedWhileInside);
     EXPECT_FALSE(g_gate.inside);
-}
-
-class FastTicks : public DocumentTest {
-protected:
-    double TimeScale() const override { return 2000.0; }
-};
-
-// The tick runs every half millisecond of real time while Systems come and go: no tick may
-// reach a System that StopAll deleted (the address sanitizer build watches this).
-TEST_F(FastTicks, StopAllNeverRacesATick) {
-    theApp().m_bLoggedIn = 1;
-    for (int round = 0; round < 30; ++round) {
-        StartDocument();
-        RunFor(3000);
-        m_doc->StopAll();
-        m_doc.reset();
-    }
 }
 
 }  // namespace

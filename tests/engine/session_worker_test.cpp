@@ -97,6 +97,21 @@ TEST_F(WorkerTest, SilentExchangeIsDroppedAtTheHundredFiftyFirstTick) {
     EXPECT_EQ(m_port->Writes(), (std::vector<std::string>{" "}));
 }
 
+TEST_F(WorkerTest, ReplyWithoutItsEchoIsNeverShownAndTheIdleLimitEndsIt) {
+    MakeSystem(COMM_DIRECT);
+    RecordingPage page(STATUS_PAGE_STATUS);
+    m_port->SetResponder([this](const std::string&) { m_port->Feed("\r\n1;0;0\r\nEOT"); });
+    m_system->AddCommand(Node(CMD_PAGE_STATUS, kRequest));
+    m_system->AddCommand(Node(CMD_PAGE_STATUS, kRequest));
+    m_system->Start();
+
+    ASSERT_TRUE(RunUntil([&] { return Stopped(); }));
+    EXPECT_EQ(page.ReplyCount(), 0u);
+    EXPECT_EQ(m_port->WriteCount(), 1u);
+    EXPECT_TRUE(m_system->QueuesEmpty());
+    EXPECT_FALSE(m_system->HasCurCommand());
+}
+
 TEST_F(WorkerTest, ReceivedDataKeepsAnExchangeAlive) {
     MakeSystem(COMM_DIRECT);
     m_system->AddCommand(Node(CMD_LOGIN, " "));

@@ -3,7 +3,9 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 
-CHalvoricView::CHalvoricView(QWidget* parent) : QWidget(parent), m_pPageHost(new QWidget(this)) {
+#include "pages/dlg_parent.h"
+
+CHalvoricView::CHalvoricView(QWidget* parent) : QWidget(parent), m_pPageHost(new CDlgParent(this)) {
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_pPageHost->setGeometry(rect());
     m_pPageHost->show();
@@ -11,7 +13,9 @@ CHalvoricView::CHalvoricView(QWidget* parent) : QWidget(parent), m_pPageHost(new
 
 CHalvoricView::~CHalvoricView() = default;
 
-void CHalvoricView::ClearWaitReplies() {}
+void CHalvoricView::ClearWaitReplies() {
+    m_pPageHost->ClearWaitReplies();
+}
 
 void CHalvoricView::AddTraceText(const std::string&) {}
 

@@ -5,13 +5,15 @@
 #include <QWidget>
 #include <string>
 
+class CDlgParent;
+
 class CHalvoricView : public QWidget {
     Q_OBJECT
 public:
     explicit CHalvoricView(QWidget* parent);
     ~CHalvoricView() override;
 
-    QWidget* PageHost() const { return m_pPageHost; }
+    CDlgParent* PageHost() const { return m_pPageHost; }
     // Clears the outstanding-request flag of every device page.
     void ClearWaitReplies();
     // Where the sessions' trace lines go: accepted and discarded, nothing is shown.
@@ -22,5 +24,5 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QWidget* m_pPageHost;
+    CDlgParent* m_pPageHost;
 };

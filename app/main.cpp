@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/startup.h"
+#include "app/termination_signals.h"
 
 int main(int argc, char** argv) {
     const CommandLine line = ParseCommandLine(argc, argv);
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Corvantis"));
     QApplication::setApplicationVersion(QStringLiteral("1.8.1.2"));
 
+    CTerminationSignals terminationSignals;
     CConsole console;
     StartupOptions options;
     options.commandLine = line;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
+#include <cstdio>
 
 #include "app/latin1.h"
 #include "platform/dispatcher.h"
@@ -74,10 +75,21 @@ platform::PromptAnswer QtPrompts::Show(const std::string& text, platform::Prompt
     return answer;
 }
 
+// Platforms that show nothing to anybody: a modal box there would wait for ever.
+static bool HeadlessPlatform() {
+    const QString name = QGuiApplication::platformName();
+    return name == QLatin1String("offscreen") || name == QLatin1String("minimal");
+}
+
 platform::PromptAnswer QtPrompts::ShowOnUiThread(const std::string& text,
                                                  platform::PromptButtons buttons,
                                                  platform::PromptIcon icon,
                                                  const std::string& caption) {
+    if (HeadlessPlatform()) {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+        return buttons == platform::PromptButtons::YesNo ? platform::PromptAnswer::Yes
+                                                         : platform::PromptAnswer::Ok;
+    }
     QMessageBox box(BoxIcon(icon), FromLatin1(caption), FromLatin1(text), BoxButtons(buttons),
                     QApplication::activeWindow());
     if (buttons == platform::PromptButtons::YesNo) {

@@ -12,7 +12,9 @@
 #include "app/qt_prompts.h"
 #include "app/site_connect.h"
 #include "app/state/app_state.h"
+#include "dialogs/qt_document_dialogs.h"
 #include "platform/dispatcher.h"
+#include "platform/instance_lock.h"
 #include "platform/prompt.h"
 
 namespace {
@@ -96,10 +98,15 @@ bool CConsole::CreateDocumentAndFrame(const StartupOptions& options) {
 
     m_doc = std::make_unique<CHalvoricDoc>();
     m_doc->SetProfile(&m_ini);
-    m_doc->SetDialogs(options.dialogs ? options.dialogs : m_dialogs.get());
     SetTheDocument(m_doc.get());
 
     m_frame = std::make_unique<CMainFrame>(*m_doc, theApp().m_bAutoTray != 0);
+    if (options.dialogs) {
+        m_doc->SetDialogs(options.dialogs);
+    } else {
+        m_dialogs = std::make_unique<QtDocumentDialogs>(m_frame.get());
+        m_doc->SetDialogs(m_dialogs.get());
+    }
     return m_doc->OnNewDocument();
 }
 
@@ -108,6 +115,7 @@ void CConsole::Shutdown() {
         m_doc->StopAll();
     }
     m_frame.reset();
+    m_dialogs.reset();
     if (m_doc) {
         SetTheDocument(nullptr);
         m_doc.reset();
@@ -122,4 +130,5 @@ void CConsole::Shutdown() {
         m_promptsInstalled = false;
     }
     m_prompts.reset();
+    m_instanceLock.reset();
 }

@@ -17,11 +17,13 @@ class CHalvoricDoc;
 class CMainFrame;
 class IDocumentDialogs;
 class QtDispatcher;
+class QtDocumentDialogs;
 class QtPrompts;
 
 namespace platform {
+class InstanceLock;
 class PromptService;
-}
+}  // namespace platform
 
 struct StartupOptions {
     CommandLine commandLine;
@@ -63,11 +65,12 @@ private:
     bool CreateDocumentAndFrame(const StartupOptions& options);
 
     int m_exitStatus = 0;
+    std::unique_ptr<platform::InstanceLock> m_instanceLock;
     platform::IniFile m_ini;
     std::unique_ptr<QtPrompts> m_prompts;
     bool m_promptsInstalled = false;
     std::unique_ptr<QtDispatcher> m_dispatcher;
-    std::unique_ptr<IDocumentDialogs> m_dialogs;
+    std::unique_ptr<QtDocumentDialogs> m_dialogs;
     std::unique_ptr<CHalvoricDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
 };

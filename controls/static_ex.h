@@ -3,6 +3,8 @@
 // the hand cursor and reports a left click to its owner through Clicked(id); without it, mouse
 // input passes through to the page beneath.
 //
+// A disabled static paints dimmed (the page shows a value it cannot vouch for).
+//
 // UI thread only. The page sets m_nDrawMode, m_crColor and m_nBitmapID directly; a change shows at
 // the next paint (the page repaints itself after updating).
 #pragma once

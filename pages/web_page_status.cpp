@@ -112,6 +112,10 @@ void CWebPage_Status::OnTimer(int id) {
     if (id != kPollTimerId) {
         return;
     }
+    if (!CanSend()) {
+        // No session: what the page shows is only the unit's last known state.
+        SetStale(true);
+    }
     // A poll whose reply can no longer come would otherwise stop the polling for good, and the
     // page would go on showing its last values as if they were live.
     if (RequestLost()) {
@@ -152,6 +156,24 @@ void CWebPage_Status::OnReply(const std::string& text) {
     const StatusReply reply = ParseStatusReply(text);
     ShowDryers(reply);
     ShowCycle(reply);
+    SetStale(false);
+}
+
+void CWebPage_Status::SetStale(bool stale) {
+    if (stale == m_bStale) {
+        return;
+    }
+    m_bStale = stale;
+    // Back on line, the first reply is shown in full even when the unit has not changed.
+    m_strLastReply.clear();
+    // Dimmed values stay readable. The RESET links stay as they are: a click on one still says
+    // why nothing can be sent.
+    for (QObject* child : children()) {
+        auto* control = qobject_cast<CStaticEx*>(child);
+        if (control && !(control->Style() & SS_NOTIFY)) {
+            control->setEnabled(!stale);
+        }
+    }
 }
 
 void CWebPage_Status::ShowDryers(const StatusReply& reply) {

@@ -36,6 +36,9 @@ public:
 
     // The last reply shown, with its "EOT"; empty before the first and after each activation.
     std::string m_strLastReply;
+    // The values are the unit's last known state, not live: there was no session at a poll since
+    // the last reply. They are shown dimmed until the next reply.
+    bool IsStale() const { return m_bStale; }
 
     // The controls, for the host and for tests to read.
     struct DryerRow {
@@ -63,10 +66,12 @@ private:
     CStaticEx* MakeStatic(const QString& text, unsigned style, const QRect& rect, int id);
     void ShowDryers(const StatusReply& reply);
     void ShowCycle(const StatusReply& reply);
+    void SetStale(bool stale);
 
     std::array<DryerRow, 8> m_rows;
     std::array<CStaticEx*, 6> m_lower{};
     CStaticEx* m_strip = nullptr;
     std::array<CStaticEx*, 5> m_weekdays{};
     QTimer m_pollTimer;
+    bool m_bStale = false;
 };

@@ -217,6 +217,33 @@ TEST_F(StatusPageTest, PollWhoseReplyCanNeverComeDoesNotStopThePolling) {
     EXPECT_TRUE(m_page->m_bWaitReply);
 }
 
+TEST_F(StatusPageTest, ValuesWithoutASessionAreShownDimmedUntilTheNextReply) {
+    Reply(*m_page, kReply);
+    m_page->OnTimer(1);
+    Reply(*m_page, kReply);
+    ASSERT_FALSE(m_page->IsStale());
+    m_page->show();
+    const QPoint lamp = m_page->Row(0).alarm->geometry().center();
+    EXPECT_EQ(Grab(*m_page).pixelColor(lamp), QColor(255, 0, 0));
+
+    m_port->SetLinkUp(false);
+    m_page->OnTimer(1);
+    EXPECT_TRUE(m_page->IsStale());
+    EXPECT_FALSE(m_page->Row(0).status->isEnabled());
+    EXPECT_EQ(Text(m_page->Row(0).status), "Alarm") << "the last known values stay readable";
+    EXPECT_NE(Grab(*m_page).pixelColor(lamp), QColor(255, 0, 0));
+    EXPECT_TRUE(m_page->Row(0).reset->isEnabled());
+
+    // Back on line: the first reply is shown in full even though the unit has not changed.
+    m_port->SetLinkUp(true);
+    m_page->OnTimer(1);
+    EXPECT_TRUE(m_page->IsStale()) << "still the old values until the reply";
+    EXPECT_EQ(Reply(*m_page, kReply), 1);
+    EXPECT_FALSE(m_page->IsStale());
+    EXPECT_TRUE(m_page->Row(0).status->isEnabled());
+    EXPECT_EQ(Grab(*m_page).pixelColor(lamp), QColor(255, 0, 0));
+}
+
 TEST_F(StatusPageTest, ResetSendsThePasswordAndDryerNumberEvenWhilePolling) {
     m_page->OnTimer(1);
     ASSERT_TRUE(m_page->m_bWaitReply);

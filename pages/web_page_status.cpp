@@ -1,7 +1,7 @@
 #include "pages/web_page_status.h"
 
 #include "app/core/document.h"
-#include "app/state/app_state.h"
+#include "app/latin1.h"
 #include "controls/static_ex.h"
 #include "engine/command_node.h"
 #include "engine/page_windows.h"
@@ -23,10 +23,6 @@ constexpr int kResetUnitPage = 51;
 
 QRect RowRect(const Span& span, int top, int height) {
     return FromLTRB(span.left, top, span.right, top + height);
-}
-
-QString Latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace
@@ -147,7 +143,9 @@ long CWebPage_Status::OnMessage(unsigned msg, intptr_t wParam, intptr_t lParam) 
             m_bWaitReply = false;
             return 0;
         }
+        const long result = CWebPage::OnMessage(msg, wParam, lParam);
         m_strLastReply = cell->text;
+        return result;
     }
     return CWebPage::OnMessage(msg, wParam, lParam);
 }
@@ -164,8 +162,10 @@ void CWebPage_Status::SetStale(bool stale) {
         return;
     }
     m_bStale = stale;
-    // Back on line, the first reply is shown in full even when the unit has not changed.
-    m_strLastReply.clear();
+    if (stale) {
+        // Back on line, the first reply is shown in full even when the unit has not changed.
+        m_strLastReply.clear();
+    }
     // Dimmed values stay readable. The RESET links stay as they are: a click on one still says
     // why nothing can be sent.
     for (QObject* child : children()) {
@@ -189,21 +189,21 @@ void CWebPage_Status::ShowDryers(const StatusReply& reply) {
             cell->m_crColor = detail.color;
             cell->update();
         }
-        row.alarmTime->SetWindowText(Latin1(detail.alarmTime));
-        row.status->SetWindowText(Latin1(detail.status));
-        row.model->SetWindowText(Latin1(detail.model));
+        row.alarmTime->SetWindowText(FromLatin1(detail.alarmTime));
+        row.status->SetWindowText(FromLatin1(detail.status));
+        row.model->SetWindowText(FromLatin1(detail.model));
     }
 }
 
 void CWebPage_Status::ShowCycle(const StatusReply& reply) {
-    m_lower[0]->SetWindowText(reply.cycleDays ? QString() : Latin1(reply.cycleText));
+    m_lower[0]->SetWindowText(reply.cycleDays ? QString() : FromLatin1(reply.cycleText));
     m_strip->setVisible(reply.cycleDays);
     for (int day = 0; day < 5; ++day) {
         m_weekdays[day]->setVisible(reply.cycleDays && reply.weekdays[day]);
     }
-    m_lower[1]->SetWindowText(Latin1(reply.nextCycle));
-    m_lower[2]->SetWindowText(Latin1(reply.currentTime));
-    m_lower[3]->SetWindowText(Latin1(reply.minimumOnline));
-    m_lower[4]->SetWindowText(Latin1(reply.roster));
-    m_lower[5]->SetWindowText(Latin1(reply.skipWeekends));
+    m_lower[1]->SetWindowText(FromLatin1(reply.nextCycle));
+    m_lower[2]->SetWindowText(FromLatin1(reply.currentTime));
+    m_lower[3]->SetWindowText(FromLatin1(reply.minimumOnline));
+    m_lower[4]->SetWindowText(FromLatin1(reply.roster));
+    m_lower[5]->SetWindowText(FromLatin1(reply.skipWeekends));
 }

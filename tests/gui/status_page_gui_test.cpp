@@ -242,6 +242,7 @@ TEST_F(StatusPageTest, ValuesWithoutASessionAreShownDimmedUntilTheNextReply) {
     EXPECT_FALSE(m_page->IsStale());
     EXPECT_TRUE(m_page->Row(0).status->isEnabled());
     EXPECT_EQ(Grab(*m_page).pixelColor(lamp), QColor(255, 0, 0));
+    EXPECT_EQ(Reply(*m_page, kReply), 0) << "and the next same one is not shown again";
 }
 
 TEST_F(StatusPageTest, ResetSendsThePasswordAndDryerNumberEvenWhilePolling) {

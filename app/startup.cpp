@@ -66,7 +66,22 @@ bool CConsole::Start(const StartupOptions& options) {
 }
 
 bool CConsole::TakeInstanceLock() {
-    return true;
+    m_instanceLock = std::make_unique<platform::InstanceLock>();
+    switch (m_instanceLock->Acquire()) {
+        case platform::InstanceLock::Result::Acquired:
+            return true;
+        case platform::InstanceLock::Result::AlreadyRunning:
+            platform::MessageBox("Program has started!", platform::PromptButtons::Ok,
+                                 platform::PromptIcon::Stop);
+            return false;
+        case platform::InstanceLock::Result::Error:
+            break;
+    }
+    // Without the lock a second copy could share the line and the settings file: do not start,
+    // and say why.
+    platform::MessageBox("Cannot take the single-instance lock: " + m_instanceLock->ErrorText(),
+                         platform::PromptButtons::Ok, platform::PromptIcon::Stop);
+    return false;
 }
 
 void CConsole::LoadSettings(const StartupOptions& options) {

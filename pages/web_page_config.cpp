@@ -132,6 +132,7 @@ void CWebPage_Config::CreateDryerRows() {
 
 void CWebPage_Config::OnSetActive() {
     CWebPage::OnSetActive();
+    m_pendingWrite.reset();
     SendRequest(BuildRead(kCycleReadPage));
 }
 
@@ -150,7 +151,11 @@ void CWebPage_Config::OnReply(const std::string& text) {
     g_PresentDryers = reply.present;
     g_BackupDryers = reply.backup;
     m_strShownSettings = reply.shownSettings;
-    ShowReply(reply);
+    const bool refused = m_pendingWrite && *m_pendingWrite != reply.shownSettings;
+    m_pendingWrite.reset();
+    if (!refused) {
+        ShowReply(reply);
+    }
 }
 
 void CWebPage_Config::ShowReply(const CycleReply& reply) {
@@ -253,7 +258,11 @@ void CWebPage_Config::OnAccept() {
         }
         return true;
     });
-    if (password) {
-        SendRequest(BuildWrite(kCycleWritePage, *password, ComposeSettings(form)));
+    if (!password) {
+        return;
+    }
+    const std::string settings = ComposeSettings(form);
+    if (SendRequest(BuildWrite(kCycleWritePage, *password, settings))) {
+        m_pendingWrite = settings;
     }
 }

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <array>
+#include <optional>
 #include <string>
 
 #include "pages/cycle_settings.h"
@@ -45,6 +46,9 @@ public:
     // Current day bits of the DAYS mode; canonical settings of the last reply (empty before one).
     int m_nDayMask = 0;
     std::string m_strShownSettings;
+    // The settings of a write whose reply has not come yet. A reply that does not repeat them
+    // means the unit refused the write (a wrong password): the operator's form is kept then.
+    std::optional<std::string> m_pendingWrite;
 
     // The controls, for tests.
     QLineEdit* CycleTime(int i) const { return m_cycleTime[i]; }

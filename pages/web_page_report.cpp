@@ -92,12 +92,21 @@ void CWebPage_Report::CreateEdits() {
 
 void CWebPage_Report::OnSetActive() {
     CWebPage::OnSetActive();
+    m_pendingWrite.reset();
     SendRequest(BuildRead(kReportingPage));
 }
 
 void CWebPage_Report::OnReply(const std::string& text) {
     m_strLastReply = text;
     const ReportFields fields = ParseReportReply(text);
+    for (int p = 0; p < kPagerCount; ++p) {
+        m_lastScripts[p] = fields[PagerField(p, kPagerScriptPart)];
+    }
+    const bool refused = m_pendingWrite && *m_pendingWrite != text;
+    m_pendingWrite.reset();
+    if (refused) {
+        return;
+    }
     // A name the unit holds may be longer than an operator may type: show it whole, so that the
     // form still equals the reply and the name is written back unchanged.
     QLineEdit* name = m_edits[kFieldSystemName];
@@ -108,9 +117,6 @@ void CWebPage_Report::OnReply(const std::string& text) {
         }
     }
     m_secure->setChecked(fields[kFieldSecure] == "Y");
-    for (int p = 0; p < kPagerCount; ++p) {
-        m_lastScripts[p] = fields[PagerField(p, kPagerScriptPart)];
-    }
     UpdatePasswordEdit();
 }
 
@@ -153,7 +159,11 @@ void CWebPage_Report::OnAccept() {
         }
         return true;
     });
-    if (password) {
-        SendRequest(BuildWrite(kReportingPage, *password, kWriteTag + ComposeReportRecord(fields)));
+    if (!password) {
+        return;
+    }
+    const std::string record = ComposeReportRecord(fields);
+    if (SendRequest(BuildWrite(kReportingPage, *password, kWriteTag + record))) {
+        m_pendingWrite = record;
     }
 }

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <array>
+#include <optional>
 #include <string>
 
 #include "pages/reporting_settings.h"
@@ -42,6 +43,9 @@ public:
 
     // The last reply as read, without its "EOT"; empty before the first.
     std::string m_strLastReply;
+    // The record of a write whose reply has not come yet. A reply that does not repeat it means
+    // the unit refused the write (a wrong password): the operator's form is kept then.
+    std::optional<std::string> m_pendingWrite;
 
     // The edit of field `field` (0 System Name, 2..20; not 1, the Secure box).
     QLineEdit* Edit(int field) const { return m_edits[field]; }

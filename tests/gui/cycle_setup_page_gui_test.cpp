@@ -12,8 +12,8 @@
 #include "pages/accept_watch.h"
 #include "pages/web_page_config.h"
 #include "res/pictures.h"
-#include "tests/support/gui/console_harness.h"
 #include "tests/support/gui/page_fixture.h"
+#include "tests/support/gui/ui_wait.h"
 
 namespace {
 
@@ -211,11 +211,11 @@ TEST_F(CycleSetupPageTest, AcceptShowsOnlyWhileTheFormDiffersFromTheReply) {
     EXPECT_FALSE(Shown(m_page->AcceptButton()));
 
     m_page->DryerModel(3)->setText("ABCD");
-    EXPECT_TRUE(ProcessEventsUntil([&] { return Shown(m_page->AcceptButton()); }, 400))
+    EXPECT_TRUE(UiWaitUntil([&] { return Shown(m_page->AcceptButton()); }, 400))
         << "the 200 ms watch shows Accept";
     EXPECT_FALSE(Shown(m_page->AcceptPicture()));
     m_page->DryerModel(3)->setText("ABC");
-    EXPECT_TRUE(ProcessEventsUntil([&] { return !Shown(m_page->AcceptButton()); }, 400));
+    EXPECT_TRUE(UiWaitUntil([&] { return !Shown(m_page->AcceptButton()); }, 400));
     EXPECT_TRUE(Shown(m_page->AcceptPicture()));
 
     m_page->AlarmDelay()->setCurrentIndex(4);
@@ -242,6 +242,26 @@ TEST_F(CycleSetupPageTest, AcceptWritesDaysChosenOnThePage) {
 
     Click(m_page->DayToggle(0));
     EXPECT_EQ(m_page->m_nDayMask, 0x02) << "a second click clears the day";
+}
+
+TEST_F(CycleSetupPageTest, AWriteTheUnitRefusedKeepsTheOperatorsForm) {
+    Show(kRecords);
+    m_page->AlarmDelay()->setCurrentIndex(9);
+    AnswerPassword("wrong");
+    m_page->OnAccept();
+    ASSERT_EQ(Queued().size(), 1u);
+    Show(kRecords);  // the unit answers with the settings it still holds
+    EXPECT_EQ(m_page->AlarmDelay()->currentIndex(), 9);
+    m_page->Watch()->Check();
+    EXPECT_TRUE(Shown(m_page->AcceptButton()));
+
+    AnswerPassword("pw");
+    m_page->OnAccept();
+    Show(kRecords.substr(0, kRecords.size() - 1) + "9");  // taken: the unit holds it now
+    m_page->Watch()->Check();
+    EXPECT_FALSE(Shown(m_page->AcceptButton()));
+    Show(kRecords);  // a later read is shown as it is
+    EXPECT_EQ(m_page->AlarmDelay()->currentIndex(), 3);
 }
 
 TEST_F(CycleSetupPageTest, DaysModeNeedsADayAndFridayAloneIsEnough) {

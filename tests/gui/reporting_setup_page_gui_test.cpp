@@ -11,8 +11,8 @@
 #include "controls/static_ex.h"
 #include "pages/accept_watch.h"
 #include "pages/web_page_report.h"
-#include "tests/support/gui/console_harness.h"
 #include "tests/support/gui/page_fixture.h"
+#include "tests/support/gui/ui_wait.h"
 
 namespace {
 
@@ -123,10 +123,10 @@ TEST_F(ReportingSetupPageTest, AcceptAppearsForAnyEditOnlyAfterAReply) {
         QLineEdit* edit = m_page->Edit(field);
         const QString before = edit->text();
         edit->setText(before + "x");
-        EXPECT_TRUE(ProcessEventsUntil([&] { return Shown(m_page->AcceptButton()); }, 400))
+        EXPECT_TRUE(UiWaitUntil([&] { return Shown(m_page->AcceptButton()); }, 400))
             << "field " << field;
         edit->setText(before);
-        EXPECT_TRUE(ProcessEventsUntil([&] { return !Shown(m_page->AcceptButton()); }, 400))
+        EXPECT_TRUE(UiWaitUntil([&] { return !Shown(m_page->AcceptButton()); }, 400))
             << "field " << field;
     }
 }
@@ -169,6 +169,18 @@ TEST_F(ReportingSetupPageTest, AcceptWritesTheRecordAfterTT) {
     Show(Record("Plant 8", "N"));
     EXPECT_FALSE(m_page->m_bWaitReply);
     EXPECT_FALSE(AcceptShown());
+}
+
+TEST_F(ReportingSetupPageTest, AWriteTheUnitRefusedKeepsTheOperatorsForm) {
+    Show(Record());
+    m_page->Edit(3)->setText("other");
+    AnswerPassword("wrong");
+    m_page->OnAccept();
+    Show(Record());  // the unit still holds its settings
+    EXPECT_EQ(m_page->Edit(3)->text(), "other");
+    EXPECT_TRUE(AcceptShown());
+    Show(Record());  // a later read is shown as it is
+    EXPECT_EQ(m_page->Edit(3)->text(), "ops");
 }
 
 TEST_F(ReportingSetupPageTest, CaretIsRefusedBeforeThePassword) {

@@ -129,16 +129,6 @@ protected:
     std::unique_ptr<CDlgPhoneBook> m_dlg;
 };
 
-TEST_F(PhoneBook, ListsTheSitesNumberedInPhoneBookOrder) {
-    Open(kThreeSites);
-    EXPECT_EQ(m_dlg->windowTitle(), "Phone Book");
-    EXPECT_EQ(Shown(),
-              (Sites{{"Zulu Works", "111"}, {"Alpha Depot", "222"}, {"Mike Yard", "333"}}));
-    EXPECT_EQ(List().GetItemText(2, 0), "3");
-    EXPECT_EQ(List().GetItemData(2), 3u);
-    EXPECT_EQ(List().GetFirstSelected(), -1);
-}
-
 TEST_F(PhoneBook, CommandsWithoutASelectedRowAskForOne) {
     Open(kThreeSites);
     for (auto command :

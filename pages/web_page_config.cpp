@@ -1,7 +1,5 @@
 #include "pages/web_page_config.h"
 
-#include <QPalette>
-
 #include "app/core/document.h"
 #include "app/latin1.h"
 #include "controls/button_ex.h"
@@ -36,11 +34,11 @@ void SetItems(QComboBox* combo, const std::vector<std::string>& items, int selec
     combo->setCurrentIndex(selection);
 }
 
-void Colour(QWidget* widget) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Button, kRowColour);
-    palette.setColor(QPalette::Base, kRowColour);
-    widget->setPalette(palette);
+void Colour(QComboBox* combo) {
+    combo->setStyleSheet(
+        QString("QComboBox { background: %1; border: 1px solid rgb(120, 130, 145); "
+                "padding-left: 4px; }")
+            .arg(kRowColour.name()));
 }
 
 }  // namespace

@@ -27,8 +27,9 @@ namespace sim {
 namespace {
 
 constexpr size_t kReadSize = 4096;
-constexpr int kIdlePollMs = 200;  // the longest the serving thread sleeps without a reason
-constexpr int kPtyProbeMs = 20;   // how often (real ms) a free pseudo-terminal is checked
+constexpr int kIdlePollMs = 200;    // the longest the serving thread sleeps without a reason
+constexpr int kApplyWaitMs = 2000;  // the longest SetFaults waits for the serving thread
+constexpr int kPtyProbeMs = 20;     // how often (real ms) a free pseudo-terminal is checked
 
 std::string Reason(const std::string& what) {
     return what + ": " + std::strerror(errno);
@@ -111,10 +112,12 @@ private:
 
     const UnitOptions m_options;
 
-    mutable std::mutex m_lock;  // guards the fields from here to m_stopped
-    mutable std::condition_variable m_requestsGrew;
+    mutable std::mutex m_lock;                  // guards the fields from here to m_stopped
+    mutable std::condition_variable m_changed;  // requests grew, or faults were applied
     UnitState m_state;
     FaultModes m_faults;
+    uint64_t m_faultsSet = 0;      // how many times SetFaults ran
+    uint64_t m_faultsApplied = 0;  // how many of those the serving thread has put on its lines
     std::string m_password;
     std::vector<std::string> m_requests;
     int m_connections = 0;
@@ -219,6 +222,7 @@ void UnitSimulator::Server::Stop() {
             return;
         }
         m_stopped = true;
+        m_changed.notify_all();
     }
     m_stop = true;
     if (m_thread.joinable()) {
@@ -251,8 +255,19 @@ void UnitSimulator::Server::Run() {
     std::vector<ServedLine*> polledLines;
     while (!m_stop) {
         AdoptEndpoints();
-        const FaultModes faults = Faults();
+        FaultModes faults;
+        uint64_t generation = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            faults = m_faults;
+            generation = m_faultsSet;
+        }
         ApplyNeverAccept(faults.neverAccept);
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_faultsApplied = generation;
+            m_changed.notify_all();
+        }
 
         int64_t now = platform::Clock::NowMs();
         int timeout = kIdlePollMs;
@@ -400,7 +415,7 @@ void UnitSimulator::Server::Answer(ServedLine& line, const std::string& received
         std::lock_guard<std::mutex> lock(m_lock);
         m_requests.insert(m_requests.end(), out.requests.begin(), out.requests.end());
         m_logins += out.loggedIn ? 1 : 0;
-        m_requestsGrew.notify_all();
+        m_changed.notify_all();
     }
     if (!out.bytes.empty()) {
         Note(tag + "unit> " + EscapeBytes(out.bytes));
@@ -533,8 +548,8 @@ void UnitSimulator::Server::ClearReceivedRequests() {
 
 bool UnitSimulator::Server::WaitForRequests(size_t count, int timeoutMs) const {
     std::unique_lock<std::mutex> lock(m_lock);
-    return m_requestsGrew.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                   [&] { return m_requests.size() >= count; });
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [&] { return m_requests.size() >= count; });
 }
 
 int UnitSimulator::Server::ConnectionCount() const {
@@ -558,11 +573,17 @@ void UnitSimulator::Server::UpdateState(const std::function<void(UnitState&)>& c
 }
 
 void UnitSimulator::Server::SetFaults(const FaultModes& faults) {
-    std::lock_guard<std::mutex> lock(m_lock);
+    std::unique_lock<std::mutex> lock(m_lock);
     m_faults = faults;
-    if (!m_stopped) {
-        Wake();  // under the lock, so that Stop cannot close the pipe meanwhile
+    const uint64_t generation = ++m_faultsSet;
+    if (m_stopped || !m_thread.joinable()) {
+        return;
     }
+    Wake();  // under the lock, so that Stop cannot close the pipe meanwhile
+    // Wait (briefly) until the listeners follow, so that a connect made after this call meets
+    // the new behaviour. Bytes already queued on a line go out as they were made.
+    m_changed.wait_for(lock, std::chrono::milliseconds(kApplyWaitMs),
+                       [&] { return m_faultsApplied >= generation || m_stopped; });
 }
 
 FaultModes UnitSimulator::Server::Faults() const {

@@ -80,6 +80,8 @@ public:
     // Puts dryer `n` in alarm now (the alarm time from the local clock); false when not present.
     bool RaiseAlarm(int n);
 
+    // New faults apply to what the unit says from now on; the listeners follow never-accept
+    // before this returns.
     void SetFaults(const FaultModes& faults);
     FaultModes Faults() const;
     void SetPassword(const std::string& password);

@@ -1,0 +1,200 @@
+// Start-up as a process and end to end: the single-instance lock between two real copies of the
+// program, the command line's answers and exit statuses, the orderly end on SIGTERM, and
+// `--connect` logging in to a simulated unit over TCP/IP.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <csignal>
+#include <string>
+
+#include "app/command_ids.h"
+#include "app/core/document.h"
+#include "app/frame_commands.h"
+#include "app/frame_status_bar.h"
+#include "app/main_frame.h"
+#include "app/state/app_state.h"
+#include "platform/clock.h"
+#include "sim/unit_simulator.h"
+#include "tests/support/child_program.h"
+#include "tests/support/gui/console_harness.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+const std::string kProgram = CORVANTIS_BINARY_DIR "/app/corvantis";
+constexpr int kProcessTimeoutMs = 20000;
+
+// A folder to start the program in, and a runtime folder of its own for the instance lock, so
+// that tests running side by side do not see each other's console.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(access(kProgram.c_str(), X_OK), 0) << kProgram << " is not built";
+        m_runtime = m_root.MakeSub("runtime");
+        m_appDir = m_root.MakeSub("app");
+    }
+
+    Environment Env() const {
+        return {{"XDG_RUNTIME_DIR", m_runtime}, {"QT_QPA_PLATFORM", "offscreen"}};
+    }
+    ProgramResult Run(const std::vector<std::string>& args) {
+        return RunProgram(kProgram, args, m_appDir, Env(), kProcessTimeoutMs);
+    }
+    void WriteIni(const std::string& text) { WriteFile(m_appDir + "/Corvantis.ini", text); }
+
+    // True once somebody holds the "CvHist" lock in the runtime folder.
+    bool LockHeld() const {
+        const int fd = open((m_runtime + "/CvHist").c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            return false;
+        }
+        const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        close(fd);  // releases the lock when this probe took it
+        return held;
+    }
+
+    TempDir m_root;
+    std::string m_runtime;
+    std::string m_appDir;
+};
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    for (int waited = 0; !done(); waited += 20) {
+        if (waited >= timeoutMs) {
+            return false;
+        }
+        usleep(20000);
+    }
+    return true;
+}
+
+TEST_F(ProgramTest, SecondCopyIsRefusedAndFirstEndsInOrderOnSigterm) {
+    WriteIni("[Settings]\r\nDebugLog=1\r\n");
+    const std::string logDir = m_root.MakeSub("app/Log");
+
+    ChildProgram first(kProgram, {}, m_appDir, Env());
+    ASSERT_TRUE(first.Started());
+    ASSERT_TRUE(WaitFor([&] { return LockHeld() || !first.Running(); }, kProcessTimeoutMs));
+    ASSERT_TRUE(first.Running()) << first.Wait(0).err;
+
+    const ProgramResult second = Run({});
+    EXPECT_EQ(second.exitStatus, 1);
+    EXPECT_NE(second.err.find("Program has started!"), std::string::npos) << second.err;
+    EXPECT_TRUE(first.Running());
+
+    first.Signal(SIGTERM);
+    const ProgramResult ended = first.Wait(kProcessTimeoutMs);
+    EXPECT_FALSE(ended.timedOut);
+    EXPECT_EQ(ended.exitStatus, 0) << ended.err;
+    // The debug log was closed properly, and nothing asked a question on the way out.
+    const std::vector<std::string> logs = TempDir::FileNames(logDir);
+    ASSERT_EQ(logs.size(), 1u);
+    const std::string log = ReadWholeFile(logDir + "/" + logs[0]);
+    EXPECT_NE(log.find("Log End!"), std::string::npos) << log;
+    EXPECT_EQ(ended.err.find("Exit Program?"), std::string::npos);
+
+    // The lock went with the first copy: a new one starts.
+    ChildProgram third(kProgram, {}, m_appDir, Env());
+    EXPECT_TRUE(WaitFor([&] { return LockHeld() || !third.Running(); }, kProcessTimeoutMs));
+    EXPECT_TRUE(third.Running());
+}
+
+TEST_F(ProgramTest, ConnectToAnUnknownSiteEndsWithStatusTwo) {
+    WriteIni("[PhoneBook]\r\nCount=2\r\n1=North Yard,1234\r\n2=Depot,#7\r\n");
+    for (const char* name : {"Nowhere", "north yard", "North Yard "}) {
+        const ProgramResult result = Run({"--connect", name});
+        EXPECT_EQ(result.exitStatus, 2) << name;
+        EXPECT_NE(result.err.find(std::string("corvantis: no site named '") + name +
+                                  "' in the phone book\n"),
+                  std::string::npos)
+            << result.err;
+        // Refused before anything started: no lock was ever taken by a window.
+        EXPECT_FALSE(LockHeld());
+    }
+}
+
+TEST_F(ProgramTest, HelpVersionAndBadOptions) {
+    ProgramResult help = Run({"--help"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_NE(help.out.find("--connect SITE"), std::string::npos) << help.out;
+
+    ProgramResult version = Run({"--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.out, "Corvantis Version 1.8.1.2\n");
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--frobnicate"}, {"--connect"}, {"stray"}, {"--help=yes"}}) {
+        ProgramResult bad = Run(args);
+        EXPECT_EQ(bad.exitStatus, 2) << args[0];
+        EXPECT_NE(bad.err.find("Usage: corvantis"), std::string::npos) << bad.err;
+        EXPECT_TRUE(bad.out.empty());
+    }
+}
+
+TEST(StartupInProcess, UnknownSiteStopsBeforeAnyWindow) {
+    ConsoleHarness console("[PhoneBook]\r\nCount=1\r\n1=Depot,#7\r\n");
+    CommandLine line;
+    line.connectSite = "Nowhere";
+    EXPECT_FALSE(console.Start(line));
+    EXPECT_EQ(console.Console().ExitStatus(), 2);
+    EXPECT_EQ(console.Frame(), nullptr);
+    EXPECT_EQ(console.Document(), nullptr);
+    EXPECT_EQ(TheDocument(), nullptr);
+}
+
+TEST(StartupInProcess, ConnectLogsInToASimulatedUnitOverTcp) {
+    sim::UnitSimulator unit;
+    const int port = unit.StartTcp("127.0.0.1", 0);
+    ASSERT_GT(port, 0) << unit.LastError();
+    ConsoleHarness console(
+        "[CommSetup]\r\nCommType=2\r\n[PhoneBook]\r\nCount=2\r\n"
+        "1=Depot,#7\r\n2=Sim Unit,127.0.0.1 " +
+        std::to_string(port) + "\r\n");
+    CommandLine line;
+    line.connectSite = "Sim Unit";
+    ASSERT_TRUE(console.Start(line));
+    CMainFrame& frame = *console.Frame();
+    auto command = [&](int id) { return frame.Commands()->Action(id)->isEnabled(); };
+
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] {
+            return frame.StatusBar()->ConnectionText() == "Connected" &&
+                   theApp().m_bLoggedIn.load() != 0;
+        },
+        20000))
+        << frame.StatusBar()->ConnectionText().toStdString();
+    EXPECT_EQ(unit.LoginCount(), 1);
+    EXPECT_EQ(console.Document()->FirstSystem()->Telephone, "127.0.0.1 " + std::to_string(port));
+    // Logged in over TCP/IP, the one-second tick keeps the pane as it is.
+    ProcessEventsFor(1500);
+    EXPECT_EQ(frame.StatusBar()->ConnectionText(), "Connected");
+    EXPECT_NE(theApp().m_bLoggedIn.load(), 0);
+    ProcessEventsFor(2 * CMainFrame::kUpdateIntervalMs);
+    EXPECT_FALSE(command(ID_CONNECT));
+    EXPECT_TRUE(command(ID_DISCONNECT));
+    EXPECT_FALSE(command(ID_DIAL_SETUP));
+    EXPECT_FALSE(command(ID_PHONE_BOOK));
+
+    // The Status page polls the unit once logged in.
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !unit.ReceivedRequests().empty(); }, 8000));
+    if (!unit.ReceivedRequests().empty()) {
+        EXPECT_EQ(unit.ReceivedRequests().front(), "/60.htm?val=0-0\r");
+    }
+
+    frame.Commands()->Action(ID_DISCONNECT)->trigger();
+    EXPECT_TRUE(ProcessEventsUntil(
+        [&] {
+            return frame.StatusBar()->ConnectionText() == "Disconnected" && command(ID_CONNECT) &&
+                   command(ID_DIAL_SETUP) && command(ID_PHONE_BOOK);
+        },
+        5000))
+        << frame.StatusBar()->ConnectionText().toStdString();
+    EXPECT_EQ(theApp().m_bLoggedIn.load(), 0);
+    EXPECT_FALSE(command(ID_DISCONNECT));
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+// The plain loop watching descriptors: callbacks on the UI thread when a descriptor is ready, a
+// watch ended from inside its own callback, and posted calls still served while watching.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "platform/plain_loop_dispatcher.h"
+
+namespace {
+
+class FdWatchTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, m_pair), 0); }
+    void TearDown() override {
+        close(m_pair[0]);
+        close(m_pair[1]);
+    }
+    int m_pair[2] = {-1, -1};
+    platform::PlainLoopDispatcher m_loop;
+};
+
+TEST_F(FdWatchTest, ReadableCallbacksRunOnTheUiThreadOnlyWhenDataIsThere) {
+    int calls = 0;
+    int events = 0;
+    std::thread::id ranOn;
+    const uint64_t id = m_loop.WatchFd(m_pair[0], true, false, [&](int revents) {
+        ++calls;
+        events = revents;
+        ranOn = std::this_thread::get_id();
+        char buffer[16];
+        (void)read(m_pair[0], buffer, sizeof buffer);
+    });
+    EXPECT_NE(id, 0u);
+    m_loop.RunFor(20);
+    EXPECT_EQ(calls, 0);
+
+    std::thread writer([&] { ASSERT_EQ(write(m_pair[1], "x", 1), 1); });
+    writer.join();
+    EXPECT_TRUE(m_loop.RunUntil([&] { return calls == 1; }, 2000));
+    EXPECT_TRUE(events & POLLIN);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+
+    m_loop.UnwatchFd(id);
+    ASSERT_EQ(write(m_pair[1], "y", 1), 1);
+    m_loop.RunFor(20);
+    EXPECT_EQ(calls, 1);
+    m_loop.UnwatchFd(id);  // twice, and unknown ids, are harmless
+    m_loop.UnwatchFd(0);
+}
+
+TEST_F(FdWatchTest, ACallbackMayEndItsOwnWatchAndOthersGoOn) {
+    int first = 0;
+    int second = 0;
+    uint64_t firstId = 0;
+    firstId = m_loop.WatchFd(m_pair[0], true, false, [&](int) {
+        ++first;
+        m_loop.UnwatchFd(firstId);  // data left unread: only the watch's end stops the calls
+    });
+    m_loop.WatchFd(m_pair[1], false, true,
+                   [&](int revents) { second += (revents & POLLOUT) ? 1 : 0; });
+    ASSERT_EQ(write(m_pair[1], "x", 1), 1);
+    m_loop.RunFor(30);
+    EXPECT_EQ(first, 1);
+    EXPECT_GT(second, 1);
+}
+
+TEST_F(FdWatchTest, PostedCallsAreServedWhileWatching) {
+    m_loop.WatchFd(m_pair[0], true, false, [](int) {});
+    bool ran = false;
+    std::thread poster([&] {
+        m_loop.Post([&] { ran = true; });
+        m_loop.Quit();
+    });
+    m_loop.Run();
+    poster.join();
+    EXPECT_TRUE(ran);
+}
+
+}  // namespace

@@ -10,7 +10,9 @@ namespace {
 
 constexpr size_t kModelLimit = 20;
 constexpr size_t kSystemNameLimit = 71;
-constexpr size_t kReportingFieldLimit = 255;
+// Short enough that a write's echo and its reply together stay within the console's 4 KB
+// receive buffer.
+constexpr size_t kReportingFieldLimit = 80;
 constexpr int kDayBits = kMonday | kTuesday | kWednesday | kThursday | kFriday;
 
 int DryerBit(int n) {

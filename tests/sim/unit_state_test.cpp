@@ -111,6 +111,9 @@ TEST(UnitStateWrites, ReportingWrite) {
     EXPECT_FALSE(t.ApplyReportingWrite(record.substr(0, record.size() - 4)));  // 20 fields
     EXPECT_FALSE(t.ApplyReportingWrite(std::string(72, 'N') + record.substr(record.find('^'))));
     EXPECT_FALSE(t.ApplyReportingWrite("a\r^" + record.substr(record.find('^') + 1)));
+    std::string longScript = record;
+    longScript.replace(longScript.find("f14"), 3, std::string(81, 's'));
+    EXPECT_FALSE(t.ApplyReportingWrite(longScript));
     EXPECT_EQ(t.ReportingRecord(), before);
 }
 

@@ -8,6 +8,7 @@
 #include "engine/system.h"
 #include "pages/accept_watch.h"
 #include "pages/dialog_units.h"
+#include "pages/limited_text.h"
 #include "platform/prompt.h"
 #include "res/pictures.h"
 
@@ -172,7 +173,7 @@ void CWebPage_Config::ShowReply(const CycleReply& reply) {
     }
     SetItems(m_minOnline, reply.minOnline.items, reply.minOnline.selection);
     for (int i = 0; i < 2; ++i) {
-        m_cycleTime[i]->setText(FromLatin1(reply.cycleTime[i]));
+        SetUnitText(m_cycleTime[i], FromLatin1(reply.cycleTime[i]), kCycleTimeLimits[i]);
     }
     m_mode->setCurrentIndex(reply.modeSelection);
     if (reply.modeSelection == kDaysModeIndex) {

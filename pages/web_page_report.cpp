@@ -1,7 +1,5 @@
 #include "pages/web_page_report.h"
 
-#include <algorithm>
-
 #include "app/core/document.h"
 #include "app/latin1.h"
 #include "controls/button_ex.h"
@@ -10,6 +8,7 @@
 #include "engine/system.h"
 #include "pages/accept_watch.h"
 #include "pages/dialog_units.h"
+#include "pages/limited_text.h"
 #include "platform/prompt.h"
 #include "res/pictures.h"
 
@@ -107,15 +106,13 @@ void CWebPage_Report::OnReply(const std::string& text) {
     if (refused) {
         return;
     }
-    // A name the unit holds may be longer than an operator may type: show it whole, so that the
-    // form still equals the reply and the name is written back unchanged.
-    QLineEdit* name = m_edits[kFieldSystemName];
-    name->setMaxLength(std::max<int>(kSystemNameLimit, int(fields[kFieldSystemName].size())));
     for (int field = 0; field < kReportFieldCount; ++field) {
-        if (m_edits[field]) {
+        if (field != kFieldSystemName && m_edits[field]) {
             m_edits[field]->setText(FromLatin1(fields[field]));
         }
     }
+    // A name the unit holds may be longer than an operator may type: it is shown whole.
+    SetUnitText(m_edits[kFieldSystemName], FromLatin1(fields[kFieldSystemName]), kSystemNameLimit);
     m_secure->setChecked(fields[kFieldSecure] == "Y");
     UpdatePasswordEdit();
 }
@@ -145,7 +142,7 @@ ReportFields CWebPage_Report::ReadForm() const {
             fields[field] = ToLatin1(m_edits[field]->text());
         }
     }
-    fields[kFieldSecure] = m_secure->isChecked() ? "Y" : "N";
+    fields[kFieldSecure].assign(1, m_secure->isChecked() ? 'Y' : 'N');
     return fields;
 }
 

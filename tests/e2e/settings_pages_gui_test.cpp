@@ -172,6 +172,7 @@ TEST_F(SettingsPagesEndToEnd, CycleModeDaysWithMondayAndFridayIsWrittenToTheUnit
     ASSERT_EQ(page->m_nDayMask & kAllDayBits, 0x22);
     ASSERT_NE(m_unit->Snapshot().cycle.mode, 128 + 0x22);
     ASSERT_TRUE(UiWaitUntil([page] { return Shown(page->AcceptButton()); }, 2000));
+    SavePicture("cycle_setup_changed");
 
     page->AcceptButton()->click();
     EXPECT_EQ(m_passwordsAsked, 1);

@@ -192,6 +192,16 @@ TEST_F(CycleSetupPageTest, OddValuesFromTheUnitDoNotSelectAnything) {
     EXPECT_EQ(m_page->AlarmDelay()->currentIndex(), -1);
     EXPECT_EQ(m_page->SkipWeekends()->currentText(), "No");
 
+    // Cycle-time fields longer than an operator may type are shown whole and sent back as they
+    // are; typing stays limited.
+    Show(Absent("0;2016-12-09 X,05:30:00;0;0;0,0;0;0"));
+    EXPECT_EQ(m_page->CycleTime(0)->text(), "2016-12-09 X");
+    EXPECT_EQ(m_page->CycleTime(1)->text(), "05:30:00");
+    EXPECT_EQ(Composed(), m_page->m_strShownSettings);
+    Show(Absent("1;,;0;0;0,0;0;0"));
+    m_page->CycleTime(1)->insert("123456789");
+    EXPECT_EQ(m_page->CycleTime(1)->text(), "123456");
+
     Show("");  // a reply of only "EOT"
     for (int k = 0; k < 8; ++k) {
         EXPECT_TRUE(Shown(m_page->DryerStatus(k))) << "an empty presence field is not \"0\"";

@@ -26,6 +26,7 @@
 #include "pages/web_page.h"
 #include "platform/window_messages.h"
 #include "tests/support/gui/console_harness.h"
+#include "tests/support/gui/ui_wait.h"
 
 // QtGui's own entry to the shortcut map, the one QTest uses for key clicks.
 Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k,
@@ -49,7 +50,7 @@ protected:
     // Posts a frame message as a worker does and lets the UI loop deliver it.
     void Post(unsigned msg, intptr_t wParam, intptr_t lParam = 0) {
         platform::PostToMainWindow(msg, wParam, lParam);
-        ProcessEventsFor(30);
+        UiWaitFor(30);
     }
 
     // Stops the document's timers so that the one-second tick posts nothing meanwhile.
@@ -130,7 +131,7 @@ TEST_F(MainFrameTest, StatusBarHasReadyConnectionPaneAndKeyIndicators) {
 }
 
 TEST_F(MainFrameTest, HintRowIsCollapsedAndThePageHostCoversTheView) {
-    ProcessEventsFor(20);
+    UiWaitFor(20);
     const QList<int> sizes = Frame().Splitter()->sizes();
     ASSERT_EQ(sizes.size(), 2);
     EXPECT_EQ(sizes[1], 0);
@@ -183,8 +184,8 @@ TEST_F(MainFrameTest, ConnectionPaneFollowsEachStatusAndFourChangesNothing) {
 }
 
 TEST_F(MainFrameTest, OneSecondTickShowsDisconnectedWithoutALine) {
-    EXPECT_TRUE(ProcessEventsUntil(
-        [&] { return Frame().StatusBar()->ConnectionText() == "Disconnected"; }, 3000));
+    EXPECT_TRUE(
+        UiWaitUntil([&] { return Frame().StatusBar()->ConnectionText() == "Disconnected"; }, 3000));
 }
 
 TEST_F(MainFrameTest, EnableStatesFollowTheUpdateHandlers) {
@@ -196,7 +197,7 @@ TEST_F(MainFrameTest, EnableStatesFollowTheUpdateHandlers) {
 
     Post(platform::WM_CONNECT_STATUS, platform::CONNECT_STATUS_CONNECTING);
     theApp().m_bLoggedIn = 1;
-    ProcessEventsFor(2 * CMainFrame::kUpdateIntervalMs);
+    UiWaitFor(2 * CMainFrame::kUpdateIntervalMs);
     EXPECT_FALSE(Command(ID_CONNECT)->isEnabled());
     EXPECT_TRUE(Command(ID_DISCONNECT)->isEnabled());
     EXPECT_FALSE(Command(ID_DIAL_SETUP)->isEnabled());
@@ -237,17 +238,17 @@ TEST_F(MainFrameTest, ConnectThroughTheToolbarPostsConnectingAndQueuesTheLogin) 
         return true;
     };
     Command(ID_CONNECT)->trigger();
-    ProcessEventsFor(50);
+    UiWaitFor(50);
     EXPECT_EQ(m_console.Dialogs().phoneBookRuns, 1);
     EXPECT_EQ(Frame().StatusBar()->ConnectionText(), "Connecting");
     EXPECT_FALSE(Command(ID_CONNECT)->isEnabled());
     EXPECT_TRUE(Command(ID_DISCONNECT)->isEnabled());
 
     Command(ID_DISCONNECT)->trigger();
-    ProcessEventsFor(50);
+    UiWaitFor(50);
     EXPECT_EQ(theApp().m_bOnline.load(), 0);
     EXPECT_FALSE(Command(ID_DISCONNECT)->isEnabled());
-    EXPECT_TRUE(ProcessEventsUntil([&] { return !Doc().FirstSystem()->HasCurCommand(); }, 3000));
+    EXPECT_TRUE(UiWaitUntil([&] { return !Doc().FirstSystem()->HasCurCommand(); }, 3000));
 }
 
 TEST_F(MainFrameTest, ExitAnsweredNoKeepsRunningAndYesCloses) {
@@ -259,8 +260,8 @@ TEST_F(MainFrameTest, ExitAnsweredNoKeepsRunningAndYesCloses) {
     EXPECT_NE(Doc().m_uTimer1s, 0u);
     // The ticks go on: the pane is kept up to date.
     Frame().StatusBar()->SetConnectionText(QString());
-    EXPECT_TRUE(ProcessEventsUntil(
-        [&] { return Frame().StatusBar()->ConnectionText() == "Disconnected"; }, 3000));
+    EXPECT_TRUE(
+        UiWaitUntil([&] { return Frame().StatusBar()->ConnectionText() == "Disconnected"; }, 3000));
 
     m_console.Prompts().QueueAnswer(platform::PromptAnswer::Yes);
     EXPECT_TRUE(Frame().close());
@@ -274,10 +275,10 @@ TEST_F(MainFrameTest, DocumentKeysDoNothing) {
     const int sites = phonebook::Count(Doc().m_pPhoneBook);
     // Shortcuts reach only the active window.
     Frame().activateWindow();
-    ASSERT_TRUE(ProcessEventsUntil([&] { return QApplication::activeWindow() == &Frame(); }, 2000));
+    ASSERT_TRUE(UiWaitUntil([&] { return QApplication::activeWindow() == &Frame(); }, 2000));
     for (int key : {Qt::Key_N, Qt::Key_O, Qt::Key_S, Qt::Key_P}) {
         PressKey(Frame().MainView(), key, Qt::ControlModifier);
-        ProcessEventsFor(20);
+        UiWaitFor(20);
     }
     EXPECT_TRUE(m_console.Prompts().Texts().empty());
     EXPECT_EQ(m_console.Dialogs().phoneBookRuns + m_console.Dialogs().dialSetupRuns, 0);
@@ -289,7 +290,7 @@ TEST_F(MainFrameTest, DocumentKeysDoNothing) {
 
 TEST_F(MainFrameTest, MinimisedWindowStaysMinimisedOnAutoTray) {
     Frame().showMinimized();
-    ProcessEventsFor(30);
+    UiWaitFor(30);
     Post(platform::WM_AUTO_TRAY, 0);
     EXPECT_TRUE(Frame().isMinimized());
     EXPECT_TRUE(Frame().isVisible());
@@ -321,7 +322,7 @@ TEST_F(MainFrameTest, AboutBoxNamesTheVersion) {
 TEST(MainFrameAutoTray, WindowIsShownNormallyWhenAutoTrayIsOn) {
     ConsoleHarness console("[Settings]\r\nAutoTray=1\r\n");
     ASSERT_TRUE(console.Start());
-    ProcessEventsFor(50);
+    UiWaitFor(50);
     EXPECT_TRUE(console.Frame()->isVisible());
     EXPECT_FALSE(console.Frame()->isMinimized());
 }

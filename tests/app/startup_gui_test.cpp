@@ -21,6 +21,7 @@
 #include "sim/unit_simulator.h"
 #include "tests/support/child_program.h"
 #include "tests/support/gui/console_harness.h"
+#include "tests/support/gui/ui_wait.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -160,7 +161,7 @@ TEST(StartupInProcess, ConnectLogsInToASimulatedUnitOverTcp) {
     CMainFrame& frame = *console.Frame();
     auto command = [&](int id) { return frame.Commands()->Action(id)->isEnabled(); };
 
-    ASSERT_TRUE(ProcessEventsUntil(
+    ASSERT_TRUE(UiWaitUntil(
         [&] {
             return frame.StatusBar()->ConnectionText() == "Connected" &&
                    theApp().m_bLoggedIn.load() != 0;
@@ -170,23 +171,23 @@ TEST(StartupInProcess, ConnectLogsInToASimulatedUnitOverTcp) {
     EXPECT_EQ(unit.LoginCount(), 1);
     EXPECT_EQ(console.Document()->FirstSystem()->Telephone, "127.0.0.1 " + std::to_string(port));
     // Logged in over TCP/IP, the one-second tick keeps the pane as it is.
-    ProcessEventsFor(1500);
+    UiWaitFor(1500);
     EXPECT_EQ(frame.StatusBar()->ConnectionText(), "Connected");
     EXPECT_NE(theApp().m_bLoggedIn.load(), 0);
-    ProcessEventsFor(2 * CMainFrame::kUpdateIntervalMs);
+    UiWaitFor(2 * CMainFrame::kUpdateIntervalMs);
     EXPECT_FALSE(command(ID_CONNECT));
     EXPECT_TRUE(command(ID_DISCONNECT));
     EXPECT_FALSE(command(ID_DIAL_SETUP));
     EXPECT_FALSE(command(ID_PHONE_BOOK));
 
     // The Status page polls the unit once logged in.
-    EXPECT_TRUE(ProcessEventsUntil([&] { return !unit.ReceivedRequests().empty(); }, 8000));
+    EXPECT_TRUE(UiWaitUntil([&] { return !unit.ReceivedRequests().empty(); }, 8000));
     if (!unit.ReceivedRequests().empty()) {
         EXPECT_EQ(unit.ReceivedRequests().front(), "/60.htm?val=0-0\r");
     }
 
     frame.Commands()->Action(ID_DISCONNECT)->trigger();
-    EXPECT_TRUE(ProcessEventsUntil(
+    EXPECT_TRUE(UiWaitUntil(
         [&] {
             return frame.StatusBar()->ConnectionText() == "Disconnected" && command(ID_CONNECT) &&
                    command(ID_DIAL_SETUP) && command(ID_PHONE_BOOK);

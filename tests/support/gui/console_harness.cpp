@@ -1,8 +1,5 @@
 #include "tests/support/gui/console_harness.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 #include <fstream>
 
 #include "app/state/app_state.h"
@@ -40,23 +37,6 @@ bool ConsoleHarness::Start(const CommandLine& commandLine) {
     options.prompts = &m_prompts;
     options.dialogs = &m_dialogs;
     return m_console.Start(options);
-}
-
-bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() >= timeoutMs) {
-            return done();
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
-void ProcessEventsFor(int ms) {
-    ProcessEventsUntil([] { return false; }, ms);
 }
 
 void WriteFile(const std::string& path, const std::string& text) {

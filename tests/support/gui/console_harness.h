@@ -49,10 +49,4 @@ private:
     CConsole m_console;
 };
 
-// Runs the Qt event loop until `done` holds or `timeoutMs` real milliseconds passed; returns
-// done().
-bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs);
-// Runs the Qt event loop for `ms` real milliseconds.
-void ProcessEventsFor(int ms);
-
 void WriteFile(const std::string& path, const std::string& text);

@@ -40,7 +40,7 @@ void CStaticEx::SetWindowText(const QString& text) {
 void CStaticEx::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (!isEnabled()) {
-        painter.setOpacity(0.35);  // a disabled static shows a value that is not current
+        painter.setOpacity(0.45);  // a disabled static shows a value that is not current
     }
     switch (m_nDrawMode) {
         case DRAW_TEXT:

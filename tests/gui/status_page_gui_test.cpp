@@ -323,6 +323,11 @@ TEST_F(StatusPageTest, ScreenshotShowsEveryValueInItsCell) {
     EXPECT_EQ(centre(m_page->Row(4).standby), QColor(255, 165, 0));
     // Dryer 2's Alarm lamp is off: its cell shows the picture's white.
     EXPECT_EQ(centre(m_page->Row(1).alarm), QColor(255, 255, 255));
+
+    // Without a session the same values are shown dimmed.
+    m_port->SetLinkUp(false);
+    m_page->OnTimer(1);
+    ASSERT_TRUE(Grab(*m_page).save(dir + "/status_page_offline.png"));
 }
 
 }  // namespace

@@ -128,6 +128,13 @@ bool IniFile::Load(const std::string& path) {
     return true;
 }
 
+void IniFile::ParseText(const std::string& contents) {
+    m_impl->error.clear();
+    m_impl->loadFailed = false;
+    m_impl->text = IniText();
+    m_impl->text.Parse(contents);
+}
+
 const std::string& IniFile::Path() const {
     return m_impl->path;
 }

@@ -25,6 +25,9 @@ public:
     // Reads the file. A missing file is an empty ini and returns true; a file that exists but
     // cannot be read returns false with the system's reason in LastError().
     bool Load(const std::string& path);
+    // Takes `contents` as if Load had read them from the file (the path stays as it is): for
+    // callers that hold the text already, and for fuzzing the reader.
+    void ParseText(const std::string& contents);
     const std::string& Path() const;
 
     std::string GetString(const std::string& section, const std::string& key,

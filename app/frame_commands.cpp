@@ -33,8 +33,6 @@ QAction* CFrameCommands::Add(int commandId, const QString& menuText, const QStri
     action->setStatusTip(prompt.left(split));
     action->setToolTip(prompt.mid(split + 1));
     action->setData(commandId);
-    // Menus and toolbars show the actions; they are not keyboard shortcuts of their own.
-    action->setShortcutContext(Qt::WidgetShortcut);
     connect(action, &QAction::triggered, this, [this, commandId] { Run(commandId); });
     m_actions[commandId] = action;
     return action;

@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
     if (!console.Start(options)) {
         return console.ExitStatus();
     }
-    const int status = QApplication::exec();
+    // A signal handled during start-up (inside a message box) ends the program here.
+    const int status = terminationSignals.Received() ? 0 : QApplication::exec();
     console.Shutdown();
     return status;
 }

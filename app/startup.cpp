@@ -126,8 +126,8 @@ bool CConsole::CreateDocumentAndFrame(const StartupOptions& options) {
 }
 
 void CConsole::Shutdown() {
-    if (m_doc && (m_doc->FirstSystem() || m_doc->m_uTimer1s || m_doc->m_uTimer5s)) {
-        m_doc->StopAll();
+    if (m_doc) {
+        m_doc->StopAll();  // nothing left to stop after the exit question was answered Yes
     }
     m_frame.reset();
     m_dialogs.reset();

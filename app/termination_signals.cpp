@@ -63,6 +63,7 @@ void CTerminationSignals::OnSignal() {
     unsigned char byte = 0;
     while (read(g_pipe[0], &byte, 1) == 1) {
     }
+    m_received = true;
     DebugLog("Program ended by signal " + std::to_string(byte) + ".");
     // Leaves every running event loop, the modal ones too.
     QCoreApplication::exit(0);

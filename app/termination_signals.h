@@ -15,9 +15,12 @@ public:
 
     // False when the signals could not be taken (the reason went to the debug log).
     bool Installed() const { return m_notifier != nullptr; }
+    // True once a signal was handled (it may have come before the main event loop ran).
+    bool Received() const { return m_received; }
 
 private:
     void OnSignal();
 
     QSocketNotifier* m_notifier = nullptr;
+    bool m_received = false;
 };

@@ -95,4 +95,41 @@ TEST_F(PortsSessionTest, DirectSystemOnAPseudoTerminalLogsInAndReadsTheStatusPag
     EXPECT_FALSE(m_line->ReportsModemLines());
 }
 
+TEST_F(PortsSessionTest, ALineThatVanishesIsOpenedAgainWhenTheDeviceIsBack) {
+    // The unit sits behind a stable name, as a USB adapter under /dev/serial/by-id does.
+    const std::string link = m_temp.Path() + "/ttyUnit";
+    sim::UnitOptions options;
+    options.seed = 7;
+    options.clockText = "12:34";
+    options.ptyLink = link;
+    m_unit = std::make_unique<sim::UnitSimulator>(options);
+    ASSERT_FALSE(m_unit->StartPty().empty()) << m_unit->LastError();
+    RealSystem(COMM_DIRECT).Port->Device = link;
+    LogInAndReadStatus();
+
+    // Half a reply, then the line is gone.
+    sim::FaultModes faults;
+    faults.closeMidReply = true;
+    m_unit->SetFaults(faults);
+    m_system->AbortCommand();
+    m_system->AddCommand(new CCommandNode(1, CMD_PAGE_STATUS, kStatusRequest));
+    ASSERT_TRUE(RunUntil([&] { return m_line->IsOpen.load() == 0; }, 30000));
+    EXPECT_FALSE(m_line->LinkUp());
+    EXPECT_NE(DebugLogText().find("serial line lost! reason: " + link), std::string::npos);
+    // The silent exchange runs out and the frame closes the port.
+    ASSERT_TRUE(RunUntil([&] { return m_portFrame->Count(platform::WM_SYSTEM_STOP) == 1; }, 60000));
+
+    // The operator connects again: the new device behind the name is opened.
+    m_unit->SetFaults({});
+    m_unit->ClearReceivedRequests();
+    const int logins = m_unit->LoginCount();
+    m_system->QueueLogin();
+    ASSERT_TRUE(RunUntil([] { return theApp().m_bLoggedIn.load() == 1; }, 60000));
+    EXPECT_EQ(m_unit->LoginCount(), logins + 1);
+    RecordingPage page(STATUS_PAGE_STATUS);
+    m_system->AddCommand(new CCommandNode(1, CMD_PAGE_STATUS, kStatusRequest));
+    ASSERT_TRUE(RunUntil([&] { return page.ReplyCount() == 1; }, 30000));
+    EXPECT_EQ(page.Replies()[0], m_unit->Snapshot().StatusRecord("12:34") + "EOT");
+}
+
 }  // namespace

@@ -13,6 +13,7 @@
 #include "app/frame_status_bar.h"
 #include "app/halvoric_view.h"
 #include "app/hint_info_view.h"
+#include "app/shown_stamp.h"
 #include "app/state/app_state.h"
 #include "app/toolbar_icons.h"
 
@@ -185,6 +186,11 @@ void CMainFrame::OnTrayNotify(intptr_t wParam, intptr_t lParam) {
     if (wParam != 0 || lParam == static_cast<intptr_t>(platform::WM_LBUTTONDBLCLK)) {
         setVisible(true);
     }
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    StampWindowShown();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

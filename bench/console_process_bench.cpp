@@ -1,0 +1,272 @@
+// The console as the operator runs it: the real `corvantis` program on the offscreen platform
+// against a `corvantis-unit` process over loopback TCP/IP. Measures
+//   - start-up: from starting the program to its main window being shown (the program stamps
+//     that moment when CORVANTIS_SHOWN_STAMP is set), the median of several starts;
+//   - idle CPU: `corvantis --connect` logged in and polling the Status page, the CPU time it
+//     uses over a window of SECONDS (default 60), as % of one core;
+//   - resident memory at the end of that window (VmRSS) and its peak (VmHWM).
+// Prints one "RESULT name value" line per figure (for scripts/bench) after a readable report.
+//
+//   console_process_bench CORVANTIS CORVANTIS-UNIT [SECONDS] [STARTS]
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+double MonotonicMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// A child process whose standard output and error come back through one pipe.
+struct Child {
+    pid_t pid = -1;
+    int out = -1;
+    std::string text;  // everything read so far
+
+    // Reads what has arrived, waiting up to `ms`; false when the pipe has closed.
+    bool Read(int ms) {
+        pollfd p{out, POLLIN, 0};
+        if (poll(&p, 1, ms) <= 0) {
+            return true;
+        }
+        char buffer[4096];
+        const ssize_t n = read(out, buffer, sizeof buffer);
+        if (n <= 0) {
+            return false;
+        }
+        text.append(buffer, static_cast<size_t>(n));
+        return true;
+    }
+    // Waits up to `ms` for `marker` in the output.
+    bool WaitFor(const std::string& marker, int ms) {
+        const double end = MonotonicMs() + ms;
+        while (text.find(marker) == std::string::npos) {
+            const double left = end - MonotonicMs();
+            if (left <= 0 || !Read(static_cast<int>(left) + 1)) {
+                return text.find(marker) != std::string::npos;
+            }
+        }
+        return true;
+    }
+    void Stop() {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            for (int i = 0; i < 100 && waitpid(pid, nullptr, WNOHANG) == 0; ++i) {
+                Read(50);
+            }
+            if (waitpid(pid, nullptr, WNOHANG) == 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+            }
+        }
+        if (out >= 0) {
+            close(out);
+        }
+        pid = -1;
+        out = -1;
+    }
+};
+
+Child Spawn(const std::vector<std::string>& argv, const std::string& dir,
+            const std::vector<std::string>& env) {
+    Child child;
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        std::perror("pipe2");
+        std::exit(1);
+    }
+    child.pid = fork();
+    if (child.pid < 0) {
+        std::perror("fork");
+        std::exit(1);
+    }
+    if (child.pid == 0) {
+        dup2(fds[1], 1);
+        dup2(fds[1], 2);
+        if (chdir(dir.c_str()) != 0) {
+            std::perror("chdir");
+            _exit(127);
+        }
+        for (const std::string& e : env) {
+            putenv(const_cast<char*>(e.c_str()));
+        }
+        std::vector<char*> args;
+        for (const std::string& a : argv) {
+            args.push_back(const_cast<char*>(a.c_str()));
+        }
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        std::perror(args[0]);
+        _exit(127);
+    }
+    close(fds[1]);
+    child.out = fds[0];
+    return child;
+}
+
+// utime + stime of a process, in clock ticks.
+long CpuTicks(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // The command name may hold blanks: the fields are counted after its closing parenthesis.
+    std::istringstream rest(line.substr(line.rfind(')') + 2));
+    std::string field;
+    long utime = 0;
+    long stime = 0;
+    for (int i = 3; i <= 15 && rest >> field; ++i) {
+        if (i == 14) {
+            utime = std::atol(field.c_str());
+        } else if (i == 15) {
+            stime = std::atol(field.c_str());
+        }
+    }
+    return utime + stime;
+}
+
+// "VmRSS" or "VmHWM" of a process, in MB.
+double StatusMb(pid_t pid, const std::string& key) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(key + ":", 0) == 0) {
+            return std::atof(line.c_str() + key.size() + 1) / 1024.0;
+        }
+    }
+    return -1;
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s CORVANTIS CORVANTIS-UNIT [SECONDS] [STARTS]\n", argv[0]);
+        return 2;
+    }
+    const std::string console = argv[1];
+    const std::string unitProgram = argv[2];
+    const int seconds = argc > 3 ? std::atoi(argv[3]) : 60;
+    const int starts = argc > 4 ? std::atoi(argv[4]) : 7;
+
+    char dirTemplate[] = "/tmp/corvantis-bench-XXXXXX";
+    if (!mkdtemp(dirTemplate)) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::string dir = dirTemplate;
+    const std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + dir,
+                                          "CORVANTIS_SHOWN_STAMP=1"};
+
+    Child unit = Spawn({unitProgram, "--tcp", "127.0.0.1:0", "--demo", "--verbose"}, dir, {});
+    if (!unit.WaitFor("listening on 127.0.0.1:", 10000) || !unit.WaitFor("\n", 1000)) {
+        std::fprintf(stderr, "the unit did not start:\n%s\n", unit.text.c_str());
+        unit.Stop();
+        return 1;
+    }
+    const size_t portAt = unit.text.find("listening on 127.0.0.1:") + 23;
+    const int port = std::atoi(unit.text.c_str() + portAt);
+    std::ofstream(dir + "/Corvantis.ini", std::ios::binary)
+        << "[CommSetup]\r\nCommType=2\r\n[Settings]\r\nWriteLog=0\r\nDebugLog=0\r\n"
+        << "[PhoneBook]\r\nCount=1\r\n1=Bench Unit,127.0.0.1 " << port << "\r\n";
+
+    int status = 0;
+    std::vector<double> startMs;
+    for (int i = 0; i < starts; ++i) {
+        const double t0 = MonotonicMs();
+        Child c = Spawn({console}, dir, env);
+        const std::string marker = "window shown at ";
+        if (c.WaitFor(marker, 20000) && c.WaitFor("\n", 1000)) {
+            const double shown = std::atof(c.text.c_str() + c.text.find(marker) + marker.size());
+            startMs.push_back(shown - t0);
+        } else {
+            std::fprintf(stderr, "start %d: no window within 20 s:\n%s\n", i + 1, c.text.c_str());
+            status = 1;
+        }
+        c.Stop();
+    }
+    std::sort(startMs.begin(), startMs.end());
+    const double startMedian = startMs.empty() ? -1 : startMs[startMs.size() / 2];
+
+    Child c = Spawn({console, "--connect", "Bench Unit"}, dir, env);
+    double cpuPercent = -1;
+    double rss = -1;
+    double hwm = -1;
+    unit.text.clear();
+    // Logged in once the Status page's first poll reaches the unit.
+    bool polling = false;
+    for (int i = 0; i < 300 && !polling; ++i) {
+        unit.Read(100);
+        c.Read(0);
+        polling = unit.text.find("console> /60.htm") != std::string::npos;
+    }
+    if (!polling) {
+        std::fprintf(stderr, "the console did not log in and poll within 30 s\n%s\n%s\n",
+                     c.text.c_str(), unit.text.c_str());
+        status = 1;
+    } else {
+        const long ticksPerSecond = sysconf(_SC_CLK_TCK);
+        unit.text.clear();
+        const long before = CpuTicks(c.pid);
+        const double t0 = MonotonicMs();
+        while (MonotonicMs() - t0 < seconds * 1000.0) {
+            unit.Read(200);
+            c.Read(0);
+        }
+        const long after = CpuTicks(c.pid);
+        const double elapsed = (MonotonicMs() - t0) / 1000.0;
+        cpuPercent = 100.0 * static_cast<double>(after - before) /
+                     static_cast<double>(ticksPerSecond) / elapsed;
+        rss = StatusMb(c.pid, "VmRSS");
+        hwm = StatusMb(c.pid, "VmHWM");
+        const size_t polls = Count(unit.text, "console> /60.htm");
+        std::printf("idle window: %.1f s, %zu Status polls answered, %ld CPU ticks\n", elapsed,
+                    polls, after - before);
+        if (polls == 0) {
+            std::fprintf(stderr, "the console stopped polling during the window\n");
+            status = 1;
+        }
+    }
+    c.Stop();
+    unit.Stop();
+
+    std::printf("start-up to window shown: median %.1f ms over %zu starts", startMedian,
+                startMs.size());
+    for (double ms : startMs) {
+        std::printf(" %.0f", ms);
+    }
+    std::printf("\nidle CPU while connected and polling: %.2f %% of one core\n", cpuPercent);
+    std::printf("resident memory: %.1f MB (peak %.1f MB)\n", rss, hwm);
+    std::printf(
+        "RESULT startup_ms %.1f\nRESULT idle_cpu_percent %.2f\nRESULT rss_mb %.1f\n"
+        "RESULT hwm_mb %.1f\n",
+        startMedian, cpuPercent, rss, hwm);
+    std::string cleanup = "rm -rf '" + dir + "'";
+    if (std::system(cleanup.c_str()) != 0) {
+        std::fprintf(stderr, "could not remove %s\n", dir.c_str());
+    }
+    return status;
+}

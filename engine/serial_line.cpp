@@ -43,7 +43,9 @@ void LogOpenFail(const std::string& reason) {
     DebugLog("Open() fail! reason: " + reason);
 }
 
-std::string OpenFailReason(const std::string& device, int err) {
+}  // namespace
+
+std::string SerialOpenFailReason(const std::string& device, int err) {
     switch (err) {
         case ENOENT:
         case ENODEV:
@@ -59,8 +61,6 @@ std::string OpenFailReason(const std::string& device, int err) {
             return "cannot open " + device + ": " + OsErrorText(err);
     }
 }
-
-}  // namespace
 
 SerialLine::SerialLine(CCommPort& port) : m_port(port) {}
 
@@ -82,7 +82,7 @@ bool SerialLine::Open(const std::string& device, const SerialLineSettings& setti
 
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        LogOpenFail(OpenFailReason(device, errno));
+        LogOpenFail(SerialOpenFailReason(device, errno));
         return false;
     }
     auto fail = [&](const std::string& reason) {
@@ -92,7 +92,7 @@ bool SerialLine::Open(const std::string& device, const SerialLineSettings& setti
     };
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
-        return fail(err == EWOULDBLOCK ? OpenFailReason(device, EBUSY)
+        return fail(err == EWOULDBLOCK ? SerialOpenFailReason(device, EBUSY)
                                        : "cannot lock " + device + ": " + OsErrorText(err));
     }
     if (::ioctl(fd, TIOCEXCL) != 0 && !NoModemLines(errno)) {

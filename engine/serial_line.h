@@ -29,6 +29,10 @@
 
 class CCommPort;
 
+// Why `device` could not be opened, for the debug log: missing, permission denied (with the
+// "dialout" group hint), busy, or the system's own words.
+std::string SerialOpenFailReason(const std::string& device, int err);
+
 class SerialLine {
 public:
     explicit SerialLine(CCommPort& port);

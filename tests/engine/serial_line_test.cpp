@@ -12,6 +12,7 @@
 
 #include "app/state/app_state.h"
 #include "engine/serial_custom_baud.h"
+#include "engine/serial_line.h"
 #include "platform/clock.h"
 #include "tests/support/fake_modem.h"
 #include "tests/support/pty_pair.h"
@@ -156,6 +157,17 @@ TEST_F(SerialLineTest, MissingOrWrongDevicesFailClearly) {
     auto none = LineOn("");
     none->SerialNo = 0;
     EXPECT_FALSE(none->Open());
+}
+
+TEST(SerialOpenFailTest, TheOperatorCanTellMissingDeniedAndBusyApart) {
+    EXPECT_EQ(SerialOpenFailReason("/dev/ttyUSB0", ENOENT), "device /dev/ttyUSB0 not found");
+    EXPECT_EQ(SerialOpenFailReason("/dev/ttyS0", EACCES),
+              "permission denied on /dev/ttyS0 (the user must be a member of the \"dialout\" "
+              "group)");
+    EXPECT_EQ(SerialOpenFailReason("/dev/ttyS0", EBUSY),
+              "device /dev/ttyS0 busy (in use by another program)");
+    EXPECT_EQ(SerialOpenFailReason("/dev/ttyS0", EIO),
+              "cannot open /dev/ttyS0: Input/output error");
 }
 
 TEST_F(SerialLineTest, WritesReachTheLineByteExact) {

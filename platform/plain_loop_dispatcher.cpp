@@ -22,13 +22,15 @@ struct PlainLoopDispatcher::Call {
 PlainLoopDispatcher::PlainLoopDispatcher() : m_uiThread(std::this_thread::get_id()) {}
 
 PlainLoopDispatcher::~PlainLoopDispatcher() {
-    // Release any sender still waiting: its call will never run.
-    std::lock_guard<std::mutex> lock(m_lock);
+    // Release any sender still waiting: its call will never run. Wait until each has left Send,
+    // which still uses the lock and the condition of this object.
+    std::unique_lock<std::mutex> lock(m_lock);
     for (auto& call : m_queue) {
         call->cancelled = true;
     }
     m_queue.clear();
     m_wake.notify_all();
+    m_wake.wait(lock, [this] { return m_waitingSenders == 0; });
 }
 
 void PlainLoopDispatcher::Post(std::function<void()> fn) {
@@ -52,20 +54,26 @@ bool PlainLoopDispatcher::Send(std::function<void()> fn, const std::atomic<bool>
     call->isSend = true;
     std::unique_lock<std::mutex> lock(m_lock);
     m_queue.push_back(call);
+    ++m_waitingSenders;
     m_wake.notify_all();
+    bool ran = false;
     for (;;) {
         if (call->done) {
-            return true;
+            ran = true;
+            break;
         }
         if (call->cancelled) {
-            return false;
+            break;
         }
         if (cancel && cancel->load() && !call->started) {
             call->cancelled = true;
-            return false;
+            break;
         }
         m_wake.wait_for(lock, std::chrono::milliseconds(5));
     }
+    --m_waitingSenders;
+    m_wake.notify_all();
+    return ran;
 }
 
 bool PlainLoopDispatcher::OnUiThread() const {

@@ -57,6 +57,8 @@ private:
     std::condition_variable m_wake;
     std::deque<std::shared_ptr<Call>> m_queue;
     bool m_quit = false;
+    // Senders inside Send (guarded by m_lock): the destructor waits until they have left.
+    int m_waitingSenders = 0;
     // UI thread only.
     std::map<uint64_t, Watch> m_watches;
     uint64_t m_nextWatchId = 1;

@@ -78,7 +78,8 @@ TEST_F(DispatcherTest, CancelledSendNeverRunsAndReturnsFalse) {
 TEST_F(DispatcherTest, DestroyedLoopReleasesAWaitingSender) {
     auto loop = std::make_unique<PlainLoopDispatcher>();
     std::atomic<int> result{-1};
-    std::thread sender([&] { result.store(loop->Send([] {})); });
+    PlainLoopDispatcher* target = loop.get();
+    std::thread sender([&] { result.store(target->Send([] {})); });
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     loop.reset();
     sender.join();

@@ -14,6 +14,10 @@ const std::string kStatusRequest = "/60.htm?val=0-0\r";
 
 class PortsSessionTest : public SessionFixture {
 protected:
+    // Slow enough that a loaded machine does not run into the 15 s idle limit while the unit
+    // answers.
+    double TimeScale() const override { return 5.0; }
+
     void SetUp() override {
         SessionFixture::SetUp();
         EnableLogs(true, true);

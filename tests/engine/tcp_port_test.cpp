@@ -20,7 +20,7 @@ const std::string kStatusRequest = "/60.htm?val=0-0\r";
 
 class TcpPortTest : public SessionFixture {
 protected:
-    double TimeScale() const override { return 50.0; }
+    double TimeScale() const override { return 20.0; }
 
     void SetUp() override {
         SessionFixture::SetUp();

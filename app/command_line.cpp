@@ -17,6 +17,15 @@ const std::vector<OptionSpec>& Options() {
     static const std::vector<OptionSpec> options = {
         {"--connect", true, "SITE", "after start-up, connect to the phone-book site named SITE",
          [](CommandLine& line, const std::string& value) { line.connectSite = value; }},
+        {"--demo", false, nullptr,
+         "run against a built-in simulated unit (site \"Demo unit\"); settings and logs go to a "
+         "scratch folder, never to ./Corvantis.ini",
+         [](CommandLine& line, const std::string&) { line.demo = true; }},
+        {"--snapshot", true, "DIR",
+         "with --connect or --demo: once logged in, save each page as DIR/status.png, "
+         "DIR/cycle.png, DIR/reporting.png, DIR/event.png, print the Status values and exit "
+         "(status 0 when every page was filled from the unit)",
+         [](CommandLine& line, const std::string& value) { line.snapshotDir = value; }},
         {"--help", false, nullptr, "show this help and exit",
          [](CommandLine& line, const std::string&) { line.action = CommandLine::Action::Help; }},
         {"--version", false, nullptr, "show the version and exit",
@@ -76,6 +85,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         }
         spec->apply(line, value);
     }
+    if (line.action == CommandLine::Action::Run && line.snapshotDir) {
+        if (line.snapshotDir->empty()) {
+            return Refuse("option '--snapshot' needs a folder name");
+        }
+        if (!line.connectSite && !line.demo) {
+            return Refuse("option '--snapshot' needs --connect SITE or --demo");
+        }
+    }
     return line;
 }
 
@@ -87,7 +104,39 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     return ParseCommandLine(args);
 }
 
+namespace {
+
+// `words` broken into lines of at most `width` characters, every line after the first indented
+// by `indent` blanks.
+std::string Wrap(const std::string& words, size_t indent, size_t width) {
+    std::string text;
+    size_t lineLength = indent;
+    size_t start = 0;
+    while (start < words.size()) {
+        size_t end = words.find(' ', start);
+        if (end == std::string::npos) {
+            end = words.size();
+        }
+        const std::string word = words.substr(start, end - start);
+        if (lineLength > indent && lineLength + 1 + word.size() > width) {
+            text += "\n" + std::string(indent, ' ');
+            lineLength = indent;
+        } else if (lineLength > indent) {
+            text += ' ';
+            ++lineLength;
+        }
+        text += word;
+        lineLength += word.size();
+        start = end + 1;
+    }
+    return text;
+}
+
+}  // namespace
+
 std::string UsageText() {
+    constexpr size_t kHelpColumn = 20;
+    constexpr size_t kWidth = 79;
     std::string text =
         "Usage: corvantis [OPTION]...\n"
         "Operator console for remote dryer units.\n\nOptions:\n";
@@ -96,9 +145,12 @@ std::string UsageText() {
         if (spec.takesValue) {
             left += std::string(" ") + spec.valueName;
         }
-        left.resize(std::max<size_t>(left.size() + 2, 20), ' ');
-        text += left + spec.help + "\n";
+        left.resize(std::max<size_t>(left.size() + 2, kHelpColumn), ' ');
+        text += left + Wrap(spec.help, left.size(), kWidth) + "\n";
     }
+    text +=
+        "\nThe settings (Corvantis.ini) and the Log folder are those of the current directory.\n"
+        "corvantis-unit --help describes the simulated unit.\n";
     return text;
 }
 

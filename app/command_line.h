@@ -1,5 +1,5 @@
-// The console's command line: `--connect SITE`, `--help`, `--version`. Parsed before anything
-// else starts, so that help and errors need no display.
+// The console's command line: `--connect SITE`, `--demo`, `--snapshot DIR`, `--help`,
+// `--version`. Parsed before anything else starts, so that help and errors need no display.
 #pragma once
 
 #include <optional>
@@ -12,6 +12,10 @@ struct CommandLine {
     Action action = Action::Run;
     // After start-up, connect to the phone-book site with exactly this name.
     std::optional<std::string> connectSite;
+    // Run against the built-in simulated unit, in a scratch folder of its own.
+    bool demo = false;
+    // Once logged in, save a picture of each page into this folder, then end.
+    std::optional<std::string> snapshotDir;
     // Why the command line was refused (Action::Fail).
     std::string error;
 };

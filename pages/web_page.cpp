@@ -123,6 +123,7 @@ long CWebPage::OnMessage(unsigned msg, intptr_t, intptr_t lParam) {
     const size_t trailer = static_cast<size_t>(std::max(TrailerLength(), 0));
     text.resize(text.size() > trailer ? text.size() - trailer : 0);
     OnReply(text);
+    ++m_nRepliesShown;
     update();
     return 1;
 }

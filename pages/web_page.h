@@ -70,6 +70,10 @@ public:
     // trailer, hands the rest to OnReply and repaints; returns 1. Other messages return 0.
     long OnMessage(unsigned msg, intptr_t wParam, intptr_t lParam) override;
 
+    // How many replies this page has shown so far (each one handed to OnReply): a reply that the
+    // page skips as unchanged is not counted.
+    int RepliesShown() const { return m_nRepliesShown; }
+
     // Characters at the end of every reply that are not data: "EOT" (the Event page adds "\r\n").
     virtual int TrailerLength() const { return 3; }
     // The reply without its trailer.
@@ -102,4 +106,5 @@ private:
     int m_nPageNumber;
     uint8_t m_nCommandId;
     int m_nExchangeStatus;
+    int m_nRepliesShown = 0;
 };

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/clock.h"
 #include "platform/ini_text.h"
 
 namespace platform {
@@ -99,6 +100,47 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Bytes no text file holds: the control bytes but tab, line feed and carriage return (a lone
+// DOS end-of-file mark at the very end is allowed).
+bool IsDamageByte(unsigned char c) {
+    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
+}
+
+// The text without the lines that hold damage bytes; `damaged` tells whether any was left out.
+std::string WithoutDamagedLines(const std::string& contents, bool& damaged) {
+    damaged = false;
+    std::string kept;
+    kept.reserve(contents.size());
+    size_t start = 0;
+    while (start < contents.size()) {
+        size_t end = contents.find('\n', start);
+        end = end == std::string::npos ? contents.size() : end + 1;
+        bool bad = false;
+        for (size_t i = start; i < end && !bad; ++i) {
+            const auto c = static_cast<unsigned char>(contents[i]);
+            bad = IsDamageByte(c) && !(c == 0x1A && i + 1 == contents.size());
+        }
+        if (bad) {
+            damaged = true;
+        } else {
+            kept.append(contents, start, end - start);
+        }
+        start = end;
+    }
+    return kept;
+}
+
+// A free name beside `path` for keeping it aside: "<path>.<why>-<date>", then "-2", "-3", ...
+std::string AsideName(const std::string& path, const std::string& why) {
+    const std::string base = path + "." + why + "-" + Clock::LocalNow().DateText();
+    std::string name = base;
+    struct stat st {};
+    for (int n = 2; lstat(name.c_str(), &st) == 0; ++n) {
+        name = base + "-" + std::to_string(n);
+    }
+    return name;
+}
+
 }  // namespace
 
 struct IniFile::Impl {
@@ -108,6 +150,9 @@ struct IniFile::Impl {
     // Set when the file exists but could not be read: saving then would replace settings we
     // never saw.
     bool loadFailed = false;
+    // Set when the file held bytes no text file has; the lines with them were left out.
+    bool damaged = false;
+    std::string keptAside;
 };
 
 IniFile::IniFile() : m_impl(std::make_unique<Impl>()) {}
@@ -119,18 +164,28 @@ bool IniFile::Load(const std::string& path) {
     m_impl->text = IniText();
     std::string contents;
     bool missing = false;
+    m_impl->damaged = false;
     if (!ReadAll(path, contents, missing, m_impl->error)) {
         m_impl->loadFailed = true;
         return false;
     }
     m_impl->loadFailed = false;
-    m_impl->text.Parse(contents);
+    m_impl->text.Parse(WithoutDamagedLines(contents, m_impl->damaged));
     return true;
+}
+
+bool IniFile::Damaged() const {
+    return m_impl->damaged;
+}
+
+const std::string& IniFile::KeptAsidePath() const {
+    return m_impl->keptAside;
 }
 
 void IniFile::ParseText(const std::string& contents) {
     m_impl->error.clear();
     m_impl->loadFailed = false;
+    m_impl->damaged = false;
     m_impl->text = IniText();
     m_impl->text.Parse(contents);
 }
@@ -197,15 +252,13 @@ bool IniFile::Save() {
         d.error = "no settings file named";
         return false;
     }
-    if (d.loadFailed) {
-        d.error = "not saving " + d.path + ": it could not be read, and saving would lose it";
-        return false;
-    }
+    d.keptAside.clear();
     const std::string target = SaveTarget(d.path);
     const std::string folder = FolderOf(target);
 
     struct stat old {};
-    const bool hadFile = stat(target.c_str(), &old) == 0;
+    // A file that could not be read gives no permissions to keep (it may not even be a file).
+    const bool hadFile = stat(target.c_str(), &old) == 0 && !d.loadFailed;
     const mode_t mode = hadFile ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
 
     std::string tmpName = target + ".tmp-XXXXXX";
@@ -239,9 +292,30 @@ bool IniFile::Save() {
     if (closeResult != 0) {
         return fail("cannot close");
     }
+    if (d.loadFailed || d.damaged) {
+        // What was not read must not be replaced by what was: keep it under a name of its own.
+        struct stat st {};
+        if (lstat(target.c_str(), &st) == 0) {
+            const std::string aside = AsideName(target, d.loadFailed ? "unreadable" : "damaged");
+            if (rename(target.c_str(), aside.c_str()) != 0) {
+                d.error = Reason(
+                    "cannot keep aside the settings file that could not be read:", target, errno);
+                unlink(tmpName.c_str());
+                return false;
+            }
+            d.keptAside = aside;
+        }
+    }
     if (rename(tmpName.c_str(), target.c_str()) != 0) {
+        const int err = errno;
+        if (!d.keptAside.empty() && rename(d.keptAside.c_str(), target.c_str()) == 0) {
+            d.keptAside.clear();
+        }
+        errno = err;
         return fail("cannot rename into place");
     }
+    d.loadFailed = false;
+    d.damaged = false;
     // Make the rename itself durable.
     int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) {

@@ -23,8 +23,12 @@ public:
     IniFile& operator=(const IniFile&) = delete;
 
     // Reads the file. A missing file is an empty ini and returns true; a file that exists but
-    // cannot be read returns false with the system's reason in LastError().
+    // cannot be read returns false with the system's reason in LastError(). A file that holds
+    // bytes no text file has (0x00 and the other control bytes but tab and line ends, as after a
+    // power loss) is damaged: the lines holding them are left out, the rest is read, Load returns
+    // true and Damaged() tells.
     bool Load(const std::string& path);
+    bool Damaged() const;
     // Takes `contents` as if Load had read them from the file (the path stays as it is): for
     // callers that hold the text already, and for fuzzing the reader.
     void ParseText(const std::string& contents);
@@ -43,8 +47,13 @@ public:
     void DeleteKey(const std::string& section, const std::string& key);
     void DeleteSection(const std::string& section);
 
-    // Writes the whole file atomically; false with LastError() when it cannot.
+    // Writes the whole file atomically; false with LastError() when it cannot. A file that could
+    // not be read, or was damaged, is first kept aside under a new name ("<name>.unreadable-<date>"
+    // or "<name>.damaged-<date>", see KeptAsidePath()), so that a save never replaces settings
+    // that were not read with fewer.
     bool Save();
+    // Where the last save kept the old file; empty when it kept none.
+    const std::string& KeptAsidePath() const;
     const std::string& LastError() const;
 
     // The file's text as Save() would write it.

@@ -31,9 +31,19 @@ bool LoadStartupSettings(platform::IniFile& ini, CHalvoricApp& app, std::string*
     std::string problem;
     std::string dir = appDir.empty() ? CurrentDirectory(&problem) : appDir;
     bool ok = problem.empty();
-    if (!ini.Load(settings::ProfilePath(dir))) {
+    const std::string path = settings::ProfilePath(dir);
+    if (!ini.Load(path)) {
         problem = "Cannot read the settings file: " + ini.LastError() +
-                  "\nThe program runs with default settings and leaves the file as it is.";
+                  "\nThe program runs with default settings. The file is left as it is and, "
+                  "before settings are next saved, renamed to " +
+                  path + ".unreadable-<date>.";
+        ok = false;
+    } else if (ini.Damaged()) {
+        problem = "The settings file " + path +
+                  " is damaged: some of its lines hold bytes that are not text and were left "
+                  "out.\nThe program runs with what it could read. Before settings are next "
+                  "saved, the damaged file is renamed to " +
+                  path + ".damaged-<date>.";
         ok = false;
     }
     settings::Read(ini, dir, app);

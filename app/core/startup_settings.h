@@ -17,8 +17,9 @@ class IniFile;
 std::string CurrentDirectory(std::string* error = nullptr);
 
 // Loads `ini` from the application folder (`appDir`, or the current directory when empty) and
-// fills `app`. Returns false when the settings file exists but cannot be read (or the current
-// directory cannot be told): the console then runs on the defaults, the ini refuses to overwrite
-// the file, and `error` holds the text to show the operator.
+// fills `app`. Returns false when the settings file exists but cannot be read, is damaged (or
+// the current directory cannot be told): the console then runs on the defaults or on what could
+// be read, the ini keeps the file aside before its first save, and `error` holds the text to
+// show the operator once.
 bool LoadStartupSettings(platform::IniFile& ini, CHalvoricApp& app, std::string* error,
                          const std::string& appDir = {});

@@ -105,9 +105,11 @@ TEST_F(StartupSettings, UnreadableFileIsReportedAndKept) {
     EXPECT_FALSE(LoadStartupSettings(m_ini, theApp(), &error, m_dir.Path()));
     EXPECT_NE(error.find("Cannot read the settings file"), std::string::npos) << error;
     EXPECT_EQ(theApp().m_nSerialNo, 1);
-    // Dial setup cannot overwrite what could not be read.
-    EXPECT_FALSE(settings::WriteDialSetup(m_ini, 5, 8, &error));
-    EXPECT_TRUE(std::filesystem::is_directory(IniPath()));
+    EXPECT_NE(error.find("Corvantis.ini.unreadable-"), std::string::npos) << error;
+    // Dial setup does not overwrite what could not be read: that is kept aside first.
+    EXPECT_TRUE(settings::WriteDialSetup(m_ini, 5, 8, &error)) << error;
+    EXPECT_TRUE(std::filesystem::is_directory(m_ini.KeptAsidePath()));
+    EXPECT_EQ(ReadWholeFile(IniPath()), "[CommSetup]\r\nSerialNo=5\r\nBaudRate=19200\r\n");
 }
 
 TEST_F(StartupSettings, DialSetupWritesComNumberAndBaudValueAtOnce) {

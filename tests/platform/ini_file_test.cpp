@@ -113,10 +113,16 @@ TEST(IniFileRead, MissingFileIsEmptyButUnreadableFileIsAnError) {
     IniFile bad;
     EXPECT_FALSE(bad.Load(In(dir, "bad.ini")));
     EXPECT_FALSE(bad.LastError().empty());
-    // Settings we could not read are never replaced by a save.
+    // Settings we could not read are never replaced by a save: they are kept aside first.
     bad.SetInt("CommSetup", "SerialNo", 2);
-    EXPECT_FALSE(bad.Save());
-    EXPECT_TRUE(std::filesystem::is_directory(In(dir, "bad.ini")));
+    ASSERT_TRUE(bad.Save()) << bad.LastError();
+    EXPECT_EQ(bad.KeptAsidePath().rfind(In(dir, "bad.ini.unreadable-"), 0), 0u)
+        << bad.KeptAsidePath();
+    EXPECT_TRUE(std::filesystem::is_directory(bad.KeptAsidePath()));
+    EXPECT_EQ(ReadWholeFile(In(dir, "bad.ini")), "[CommSetup]\r\nSerialNo=2\r\n");
+    // Once saved, the file is the console's own again.
+    ASSERT_TRUE(bad.Save());
+    EXPECT_TRUE(bad.KeptAsidePath().empty());
 }
 
 TEST(IniFileEdit, ChangesKeepEverythingElseInPlace) {

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -133,6 +134,19 @@ void ChildProgram::Drain(int timeoutMs) {
             }
         }
     }
+}
+
+bool ChildProgram::WaitForOutput(const std::string& text, int timeoutMs) {
+    constexpr int64_t kSliceMs = 20;
+    const int64_t end = NowMs() + timeoutMs;
+    while (m_result.out.find(text) == std::string::npos) {
+        const int64_t left = end - NowMs();
+        if (left <= 0 || m_out < 0) {
+            return false;
+        }
+        Drain(static_cast<int>(std::min(left, kSliceMs)));
+    }
+    return true;
 }
 
 ProgramResult ChildProgram::Wait(int timeoutMs) {

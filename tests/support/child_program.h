@@ -33,6 +33,11 @@ public:
     void Signal(int signal);
     // Waits (real time) for the child to end, collecting its output; kills it after `timeoutMs`.
     ProgramResult Wait(int timeoutMs);
+    // Collects output while the child runs until its standard output holds `text`; false when
+    // the child closed its output or `timeoutMs` passed first.
+    bool WaitForOutput(const std::string& text, int timeoutMs);
+    // The standard output collected so far.
+    const std::string& Output() const { return m_result.out; }
 
 private:
     void Drain(int timeoutMs);

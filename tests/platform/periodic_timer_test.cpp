@@ -14,7 +14,7 @@ using platform::PeriodicTimers;
 
 class PeriodicTimerTest : public ::testing::Test {
 protected:
-    void SetUp() override { Clock::SetTimeScale(20.0); }
+    void SetUp() override { Clock::SetTimeScale(5.0); }
     void TearDown() override { Clock::SetTimeScale(1.0); }
 };
 

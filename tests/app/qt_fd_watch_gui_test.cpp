@@ -8,7 +8,9 @@
 #include <QApplication>
 
 #include "app/qt_dispatcher.h"
+#include "engine/comm_port.h"
 #include "tests/support/gui/ui_wait.h"
+#include "tests/support/loopback_server.h"
 
 namespace {
 
@@ -56,6 +58,27 @@ TEST_F(QtFdWatchTest, ACallbackMayEndItsOwnWatch) {
     ASSERT_EQ(write(m_pair[1], "x", 1), 1);
     UiWaitFor(50);
     EXPECT_EQ(calls, 1);
+}
+
+// The console's TCP/IP port under the Qt loop: connected, then told when the unit hangs up.
+TEST_F(QtFdWatchTest, ATcpPortSeesThePeerLeave) {
+    platform::SetDispatcher(&m_dispatcher);
+    LoopbackServer server;
+    ASSERT_TRUE(server.Listen());
+    {
+        CCommPort port;
+        port.CommType = COMM_TCPIP;
+        port.SetAddress(server.Address());
+        ASSERT_TRUE(port.Open());
+        EXPECT_TRUE(UiWaitUntil([&] { return port.SocketConnected(); }, 5000));
+        const int peer = server.Accept(5000);
+        ASSERT_GE(peer, 0);
+        UiWaitFor(20);
+        LoopbackServer::CloseFd(peer);
+        EXPECT_TRUE(UiWaitUntil([&] { return port.IsOpen.load() == 0; }, 5000));
+        EXPECT_FALSE(port.LinkUp());
+    }
+    platform::SetDispatcher(nullptr);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "sim/unit_simulator.h"
 #include "tests/support/gui/console_harness.h"
 #include "tests/support/gui/scoped_modal_handler.h"
+#include "tests/support/gui/ui_wait.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ protected:
             return true;
         };
         m_console->Document()->OnConnect();
-        ASSERT_TRUE(ProcessEventsUntil([] { return theApp().m_bLoggedIn.load() != 0; }, kWaitMs));
+        ASSERT_TRUE(UiWaitUntil([] { return theApp().m_bLoggedIn.load() != 0; }, kWaitMs));
         CDlgParent* host = m_console->Frame()->MainView()->PageHost();
         ASSERT_NE(host, nullptr);
         m_page = dynamic_cast<CWebPage_Status*>(host->Page(0));
@@ -67,7 +68,7 @@ protected:
 
     // Polls (as the page's timer does) until `done` holds.
     bool PollUntil(const std::function<bool()>& done) {
-        return ProcessEventsUntil(
+        return UiWaitUntil(
             [&] {
                 m_page->OnTimer(1);
                 return done();
@@ -84,7 +85,7 @@ protected:
 
 TEST_F(StatusPageEndToEnd, ShowsTheUnitAndResetsADryerInAlarm) {
     // The page's own 5 s timer brings the first reply.
-    ASSERT_TRUE(ProcessEventsUntil([this] { return Text(m_page->Row(0).number) == "1"; }, kWaitMs));
+    ASSERT_TRUE(UiWaitUntil([this] { return Text(m_page->Row(0).number) == "1"; }, kWaitMs));
     EXPECT_EQ(m_unit->ReceivedRequests().front(), "/60.htm?val=0-0\r");
     EXPECT_EQ(Text(m_page->LowerValue(2)), "16:52");
 
@@ -111,7 +112,7 @@ TEST_F(StatusPageEndToEnd, ShowsTheUnitAndResetsADryerInAlarm) {
     EXPECT_FALSE(m_page->Row(quiet - 1).alarm->isHidden());
 
     m_console->Frame()->resize(780, 640);
-    ProcessEventsFor(300);
+    UiWaitFor(300);
     const QString dir = QString(CORVANTIS_BINARY_DIR) + "/screenshots";
     QDir().mkpath(dir);
     EXPECT_TRUE(m_console->Frame()->grab().save(dir + "/status_page_live.png"));
@@ -119,7 +120,7 @@ TEST_F(StatusPageEndToEnd, ShowsTheUnitAndResetsADryerInAlarm) {
     m_page->OnReset(IDC_RESET_FIRST + quiet - 1);
     EXPECT_EQ(m_passwordsAsked, 1);
     const std::string reset = "/51.htm?val=1-0,1234;" + std::to_string(quiet) + "\r";
-    ASSERT_TRUE(ProcessEventsUntil(
+    ASSERT_TRUE(UiWaitUntil(
         [&] {
             const auto requests = m_unit->ReceivedRequests();
             return std::find(requests.begin(), requests.end(), reset) != requests.end();

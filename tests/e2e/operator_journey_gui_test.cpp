@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 #include "app/command_ids.h"
@@ -29,6 +30,7 @@
 #include "sim/unit_simulator.h"
 #include "tests/support/gui/console_harness.h"
 #include "tests/support/gui/operator_hands.h"
+#include "tests/support/gui/ui_stall_meter.h"
 #include "tests/support/gui/ui_wait.h"
 
 namespace {
@@ -118,6 +120,8 @@ protected:
 };
 
 TEST_F(OperatorJourney, FromConnectToExit) {
+    // The UI loop turns all along: no step may hold it longer than the console's own 1000 ms.
+    UiStallMeter stall;
     // Connect: the Phone Book, the unit's site, Select; the console logs in.
     Command(ID_CONNECT);
     EXPECT_EQ(m_hands->PhoneBooksAnswered(), 1);
@@ -237,6 +241,10 @@ TEST_F(OperatorJourney, FromConnectToExit) {
     EXPECT_FALSE(Frame().isVisible());
     EXPECT_EQ(m_console->Document()->FirstSystem(), nullptr);
     EXPECT_EQ(m_hands->OthersCancelled(), 0);
+
+    stall.Stop();
+    std::printf("%s\n", stall.Summary("operator journey").c_str());
+    EXPECT_LT(stall.LongestStallMs(), 1500);
 }
 
 }  // namespace

@@ -185,9 +185,8 @@ const std::string& IniFile::KeptAsidePath() const {
 void IniFile::ParseText(const std::string& contents) {
     m_impl->error.clear();
     m_impl->loadFailed = false;
-    m_impl->damaged = false;
     m_impl->text = IniText();
-    m_impl->text.Parse(contents);
+    m_impl->text.Parse(WithoutDamagedLines(contents, m_impl->damaged));
 }
 
 const std::string& IniFile::Path() const {
@@ -218,6 +217,16 @@ bool IniFile::HasSection(const std::string& section) const {
 
 std::vector<std::string> IniFile::Keys(const std::string& section) const {
     return m_impl->text.Keys(section);
+}
+
+std::vector<std::pair<std::string, std::string>> IniFile::Entries(
+    const std::string& section) const {
+    return m_impl->text.Entries(section);
+}
+
+void IniFile::ReplaceSection(const std::string& section,
+                             const std::vector<std::pair<std::string, std::string>>& entries) {
+    m_impl->text.ReplaceSection(section, entries);
 }
 
 void IniFile::SetString(const std::string& section, const std::string& key,

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -40,12 +41,17 @@ public:
     bool HasKey(const std::string& section, const std::string& key) const;
     bool HasSection(const std::string& section) const;
     std::vector<std::string> Keys(const std::string& section) const;
+    // Every entry of the section in file order (see IniText::Entries); one pass.
+    std::vector<std::pair<std::string, std::string>> Entries(const std::string& section) const;
 
     // Changes in memory; Save() writes them.
     void SetString(const std::string& section, const std::string& key, const std::string& value);
     void SetInt(const std::string& section, const std::string& key, int value);
     void DeleteKey(const std::string& section, const std::string& key);
     void DeleteSection(const std::string& section);
+    // DeleteSection, then SetString for each (distinct) key in order, in one pass.
+    void ReplaceSection(const std::string& section,
+                        const std::vector<std::pair<std::string, std::string>>& entries);
 
     // Writes the whole file atomically; false with LastError() when it cannot. A file that could
     // not be read, or was damaged, is first kept aside under a new name ("<name>.unreadable-<date>"

@@ -189,6 +189,40 @@ std::vector<std::string> IniText::Keys(const std::string& section) const {
     return keys;
 }
 
+std::vector<std::pair<std::string, std::string>> IniText::Entries(
+    const std::string& section) const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    int header = FindSection(section);
+    if (header < 0) {
+        return entries;
+    }
+    std::string key;
+    std::string value;
+    for (int i = header + 1, end = SectionEnd(header); i < end; ++i) {
+        if (ParseEntry(m_lines[i], &key, &value)) {
+            entries.emplace_back(key, value);
+        }
+    }
+    return entries;
+}
+
+void IniText::ReplaceSection(const std::string& section,
+                             const std::vector<std::pair<std::string, std::string>>& entries) {
+    DeleteSection(section);
+    bool headerWritten = false;
+    for (const auto& [key, value] : entries) {
+        const std::string cleanKey = Trim(OneLine(key, true));
+        if (cleanKey.empty()) {
+            continue;
+        }
+        if (!headerWritten) {
+            m_lines.push_back("[" + OneLine(section, false) + "]");
+            headerWritten = true;
+        }
+        m_lines.push_back(cleanKey + "=" + OneLine(value, false));
+    }
+}
+
 void IniText::Set(const std::string& section, const std::string& key, const std::string& value) {
     const std::string cleanKey = Trim(OneLine(key, true));
     const std::string cleanValue = OneLine(value, false);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -22,6 +23,10 @@ public:
     // True when the entry exists; its value goes to `value` when given.
     bool Find(const std::string& section, const std::string& key, std::string* value) const;
     std::vector<std::string> Keys(const std::string& section) const;
+    // Every entry of the section (the first section of that name), in file order, as key and
+    // value; a key that is repeated is listed each time (the first one is the one Find reads).
+    // One pass over the file, however long the section.
+    std::vector<std::pair<std::string, std::string>> Entries(const std::string& section) const;
 
     // Replaces the value of an existing entry (keeping the key's spelling), or adds the entry
     // after the last entry of the section, or adds the section at the end. Line breaks in the key
@@ -32,6 +37,10 @@ public:
     // Removes the section's header and every line up to the next section (every section of that
     // name, when it is repeated).
     void DeleteSection(const std::string& section);
+    // The same as DeleteSection and then Set for each entry in order, in one pass: the section
+    // comes back at the end of the file holding exactly these entries. Keys are distinct.
+    void ReplaceSection(const std::string& section,
+                        const std::vector<std::pair<std::string, std::string>>& entries);
 
 private:
     int FindSection(const std::string& section) const;  // header line, or -1

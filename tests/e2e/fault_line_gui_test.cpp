@@ -67,6 +67,17 @@ sim::FaultModes Slow() {
     return faults;
 }
 
+// "silent-login" becomes "silentlogin" in the test's name.
+std::string CaseName(const testing::TestParamInfo<FaultCase>& info) {
+    std::string name;
+    for (const char* p = info.param.name; *p; ++p) {
+        if (*p != '-') {
+            name += *p;
+        }
+    }
+    return name;
+}
+
 std::ostream& operator<<(std::ostream& out, const FaultCase& c) {
     return out << c.name;
 }
@@ -322,16 +333,41 @@ const FaultCase kTcpCases[] = {
     {"close-mid-reply", Fault(&sim::FaultModes::closeMidReply), Phase::Reply, Outcome::Drops},
 };
 
-INSTANTIATE_TEST_SUITE_P(Faults, TcpFault, testing::ValuesIn(kTcpCases),
-                         [](const testing::TestParamInfo<FaultCase>& info) {
-                             std::string name;
-                             for (const char* p = info.param.name; *p; ++p) {
-                                 if (*p != '-') {
-                                     name += *p;
-                                 }
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Faults, TcpFault, testing::ValuesIn(kTcpCases), CaseName);
+
+// The operator presses Disconnect while the fault holds the session: the pane says so at once,
+// nothing waits on the UI thread, and the next Connect works once the fault is gone.
+class TcpFaultDisconnect : public TcpFault {};
+
+TEST_P(TcpFaultDisconnect, DisconnectDuringTheFaultEndsItAndConnectWorksAfter) {
+    const FaultCase& c = GetParam();
+    if (c.phase == Phase::Reply) {
+        ConnectAndShowUnit();
+    }
+    m_unit->SetFaults(c.faults);
+    if (c.phase == Phase::Login) {
+        ASSERT_TRUE(Connect());
+    }
+    WatchFor(1000);
+    ASSERT_TRUE(m_console->Document()->FirstSystem()->HasCurCommand() ||
+                !m_console->Document()->FirstSystem()->QueuesEmpty())
+        << "the fault holds a command";
+    m_console->Document()->OnDisconnect();
+    EXPECT_TRUE(Watch([this] { return GaveUp(); }, static_cast<int>(kPaneTruthMs)));
+
+    m_unit->SetFaults({});
+    ConnectAndShowUnit();
+    EXPECT_LT(m_truth->LongestLieMs(), kPaneTruthMs) << "the pane disagreed with the session";
+}
+
+const FaultCase kDisconnectCases[] = {
+    {"silent-login", Fault(&sim::FaultModes::silentLogin), Phase::Login, Outcome::Drops},
+    {"never-accept", Fault(&sim::FaultModes::neverAccept), Phase::Login, Outcome::Drops},
+    {"silent-reply", Fault(&sim::FaultModes::silentReply), Phase::Reply, Outcome::Drops},
+    {"overlong-reply", Fault(&sim::FaultModes::overlong), Phase::Reply, Outcome::Drops},
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, TcpFaultDisconnect, testing::ValuesIn(kDisconnectCases), CaseName);
 
 // A direct serial line to the unit on a pseudo-terminal; "the device" is a link that points at
 // the current terminal, as /dev/serial/by-id does.

@@ -341,6 +341,7 @@ class TcpFaultDisconnect : public TcpFault {};
 
 TEST_P(TcpFaultDisconnect, DisconnectDuringTheFaultEndsItAndConnectWorksAfter) {
     const FaultCase& c = GetParam();
+    m_what = std::string("Disconnect during ") + c.name;
     if (c.phase == Phase::Reply) {
         ConnectAndShowUnit();
     }

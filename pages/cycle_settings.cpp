@@ -1,5 +1,6 @@
 #include "pages/cycle_settings.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 
@@ -120,7 +121,9 @@ CycleReply ParseCycleReply(const std::string& text) {
     const std::string& mode = records[10];
     if (mode != "0" && mode != "1") {
         reply.modeSelection = kDaysModeIndex;
-        reply.dayMask = UnitNumber(mode) - kDaysModeBase;
+        // A far negative number from the unit must not wrap round below the int range.
+        reply.dayMask = static_cast<int>(
+            std::max<long long>(static_cast<long long>(UnitNumber(mode)) - kDaysModeBase, INT_MIN));
     } else {
         reply.modeSelection = UnitNumber(mode);
     }

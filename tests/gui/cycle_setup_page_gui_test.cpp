@@ -202,6 +202,10 @@ TEST_F(CycleSetupPageTest, OddValuesFromTheUnitDoNotSelectAnything) {
     m_page->CycleTime(1)->insert("123456789");
     EXPECT_EQ(m_page->CycleTime(1)->text(), "123456");
 
+    Show(Absent("0;,;-99999999999;0;0,0;0;0"));
+    EXPECT_EQ(m_page->Mode()->currentText(), "DAYS");
+    EXPECT_EQ(m_page->m_nDayMask & kAllDayBits, 0);
+
     Show("");  // a reply of only "EOT"
     for (int k = 0; k < 8; ++k) {
         EXPECT_TRUE(Shown(m_page->DryerStatus(k))) << "an empty presence field is not \"0\"";

@@ -10,13 +10,15 @@
 namespace {
 
 const std::string kStatusRequest = "/60.htm?val=0-0";
-// The modem stamps a line when its thread gets to it: a busy machine may make a stamp late by a
-// few real milliseconds, which the time scale turns into hundreds of program milliseconds.
-constexpr int64_t kJitterMs = 600;
+// The modem stamps a line when its thread gets to it, and the worker runs at the lowest priority:
+// on a busy machine either may be late by tens of real milliseconds, which the time scale turns
+// into seconds of program time. The bounds below still tell a pause that happened from one that
+// did not, and a wait that ended early from one that ran its 45 s.
+constexpr int64_t kJitterMs = 1500;
 
 class DialTest : public SessionFixture {
 protected:
-    double TimeScale() const override { return 100.0; }
+    double TimeScale() const override { return 50.0; }
 
     void SetUp() override {
         SessionFixture::SetUp();
@@ -90,7 +92,7 @@ TEST_F(DialTest, CarrierDuringThePauseAfterDiallingEndsTheWaitAtOnce) {
     // 2 s after the dial command, no carrier checks, then the 10 s pause.
     const int64_t wait = TimeOf(kStatusRequest) - TimeOf("ATDT5551234");
     EXPECT_GE(wait, 12000 - kJitterMs);
-    EXPECT_LT(wait, 16000);
+    EXPECT_LT(wait, 40000);
     EXPECT_EQ(DebugLogText().find("Connect fail"), std::string::npos);
 }
 
@@ -102,7 +104,7 @@ TEST_F(DialTest, OfflineBeforeTheCarrierWaitGivesUpAndSendsAllTheSame) {
     EXPECT_EQ(LineTexts(), (std::vector<std::string>{"AT", "ATDT5551234", kStatusRequest}));
     const int64_t wait = TimeOf(kStatusRequest) - TimeOf("ATDT5551234");
     EXPECT_GE(wait, 2000 - kJitterMs);
-    EXPECT_LT(wait, 6000);
+    EXPECT_LT(wait, 30000);
 }
 
 TEST_F(DialTest, OfflineDuringTheCarrierWaitEndsIt) {
@@ -130,7 +132,7 @@ TEST_F(DialTest, DisconnectWhileDiallingDropsTheCommand) {
 
     ASSERT_TRUE(RunUntil(
         [&] { return DebugLogText().find("DoCommand(): Command is null") != std::string::npos; },
-        30000));
+        300000));
     RunFor(3000);
     EXPECT_EQ(m_modem.CountLines(kStatusRequest), 0);
     EXPECT_EQ(m_frame->Count(platform::WM_SYSTEM_STOP), 0);
@@ -146,7 +148,7 @@ TEST_F(DialTest, NoCarrierAfterThreeAttemptsFailsAndStopsTheSystem) {
                                                      "ATDT5551234"}));
     // Two attempts of 2 + 2 + 45 + 10 s, then 2 + 2 + 45 s.
     const int64_t total = platform::Clock::NowMs() - TimeOf("AT");
-    EXPECT_GE(total, 165000);
+    EXPECT_GE(total, 167000 - kJitterMs);
     EXPECT_GE(TimeOf("AT", 2) - TimeOf("AT"), 59000 - kJitterMs);
     EXPECT_NE(DebugLogText().find("DoCommand(): Connect fail!"), std::string::npos);
 }

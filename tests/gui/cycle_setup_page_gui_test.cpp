@@ -225,11 +225,11 @@ TEST_F(CycleSetupPageTest, AcceptShowsOnlyWhileTheFormDiffersFromTheReply) {
     EXPECT_FALSE(Shown(m_page->AcceptButton()));
 
     m_page->DryerModel(3)->setText("ABCD");
-    EXPECT_TRUE(UiWaitUntil([&] { return Shown(m_page->AcceptButton()); }, 400))
+    EXPECT_TRUE(UiWaitUntil([&] { return Shown(m_page->AcceptButton()); }, 1000))
         << "the 200 ms watch shows Accept";
     EXPECT_FALSE(Shown(m_page->AcceptPicture()));
     m_page->DryerModel(3)->setText("ABC");
-    EXPECT_TRUE(UiWaitUntil([&] { return !Shown(m_page->AcceptButton()); }, 400));
+    EXPECT_TRUE(UiWaitUntil([&] { return !Shown(m_page->AcceptButton()); }, 1000));
     EXPECT_TRUE(Shown(m_page->AcceptPicture()));
 
     m_page->AlarmDelay()->setCurrentIndex(4);

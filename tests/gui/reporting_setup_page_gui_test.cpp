@@ -123,10 +123,10 @@ TEST_F(ReportingSetupPageTest, AcceptAppearsForAnyEditOnlyAfterAReply) {
         QLineEdit* edit = m_page->Edit(field);
         const QString before = edit->text();
         edit->setText(before + "x");
-        EXPECT_TRUE(UiWaitUntil([&] { return Shown(m_page->AcceptButton()); }, 400))
+        EXPECT_TRUE(UiWaitUntil([&] { return Shown(m_page->AcceptButton()); }, 1000))
             << "field " << field;
         edit->setText(before);
-        EXPECT_TRUE(UiWaitUntil([&] { return !Shown(m_page->AcceptButton()); }, 400))
+        EXPECT_TRUE(UiWaitUntil([&] { return !Shown(m_page->AcceptButton()); }, 1000))
             << "field " << field;
     }
 }

@@ -101,7 +101,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 // Bytes no text file holds: the control bytes but tab, line feed and carriage return (a lone
-// DOS end-of-file mark at the very end is allowed).
+// DOS end-of-file mark at the very end is allowed, and read as the end of the text).
 bool IsDamageByte(unsigned char c) {
     return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
 }
@@ -109,16 +109,19 @@ bool IsDamageByte(unsigned char c) {
 // The text without the lines that hold damage bytes; `damaged` tells whether any was left out.
 std::string WithoutDamagedLines(const std::string& contents, bool& damaged) {
     damaged = false;
+    // The end-of-file mark is not part of the last line: kept there, it would be saved inside
+    // the text and make that line damaged on the next load.
+    const size_t size =
+        !contents.empty() && contents.back() == '\x1A' ? contents.size() - 1 : contents.size();
     std::string kept;
-    kept.reserve(contents.size());
+    kept.reserve(size);
     size_t start = 0;
-    while (start < contents.size()) {
+    while (start < size) {
         size_t end = contents.find('\n', start);
-        end = end == std::string::npos ? contents.size() : end + 1;
+        end = end == std::string::npos || end >= size ? size : end + 1;
         bool bad = false;
         for (size_t i = start; i < end && !bad; ++i) {
-            const auto c = static_cast<unsigned char>(contents[i]);
-            bad = IsDamageByte(c) && !(c == 0x1A && i + 1 == contents.size());
+            bad = IsDamageByte(static_cast<unsigned char>(contents[i]));
         }
         if (bad) {
             damaged = true;

@@ -20,7 +20,7 @@ const std::string kStatusRequest = "/60.htm?val=0-0\r";
 
 class TcpPortTest : public SessionFixture {
 protected:
-    double TimeScale() const override { return 20.0; }
+    double TimeScale() const override { return 10.0; }
 
     void SetUp() override {
         SessionFixture::SetUp();
@@ -112,7 +112,7 @@ TEST_F(TcpPortTest, AServerThatAcceptsAfter10SecondsGetsTheRequest) {
     });
     QueueStatusRequest();
 
-    ASSERT_TRUE(RunUntil([&] { return m_system->GetStatus() == STATUS_PAGE_STATUS; }, 40000));
+    ASSERT_TRUE(RunUntil([&] { return m_system->GetStatus() == STATUS_PAGE_STATUS; }, 100000));
     // Connected, then the extra second before the text goes out.
     EXPECT_GE(platform::Clock::NowMs() - listening.load(), 1000);
     m_serverThread.join();

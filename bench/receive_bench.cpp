@@ -1,6 +1,7 @@
 // How fast the receive side takes page replies: a System's ProcessChunk is fed the unit's answers
 // to the four page requests (echo, data, "EOT"), in blocks of the sizes a line delivers, and every
-// reply must reach its page. Prints MB/s per reply kind and block size.
+// reply must reach its page. Prints MB/s per reply kind and block size, then for each block size
+// the throughput over all four kinds as a "RESULT receive_mb_s_<block> <MB/s>" line.
 //
 //   receive_bench [rounds]
 #include <chrono>
@@ -73,12 +74,16 @@ int main(int argc, char** argv) {
 
     CSystem system;
     system.SystemID = 1;
+    const std::vector<size_t> blocks = {1, 64, 4096};
+    std::vector<double> totalMb(blocks.size());
+    std::vector<double> totalSeconds(blocks.size());
     std::printf("%-24s %8s %8s %12s %10s\n", "reply", "bytes", "block", "MB/s", "replies");
     for (const ReplyKind& kind : kinds) {
         CountingPage page;
         SetPageWindow(kind.status, page.TargetId());
         const std::string answer = kind.request + "\n" + kind.data + "EOT";
-        for (size_t block : {size_t{1}, size_t{64}, size_t{4096}}) {
+        for (size_t b = 0; b < blocks.size(); ++b) {
+            const size_t block = blocks[b];
             const int n = block == 1 ? rounds / 10 : rounds;
             page.replies = 0;
             const auto start = std::chrono::steady_clock::now();
@@ -88,10 +93,15 @@ int main(int argc, char** argv) {
             const double seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             const double mb = static_cast<double>(answer.size()) * n / 1e6;
+            totalMb[b] += mb;
+            totalSeconds[b] += seconds;
             std::printf("%-24s %8zu %8zu %12.1f %10ld%s\n", kind.name, answer.size(), block,
                         mb / seconds, page.replies, page.replies == n ? "" : "  (replies lost!)");
         }
         SetPageWindow(kind.status, 0);
+    }
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        std::printf("RESULT receive_mb_s_%zu %.1f\n", blocks[b], totalMb[b] / totalSeconds[b]);
     }
     platform::SetDispatcher(nullptr);
     return 0;

@@ -1,7 +1,8 @@
 // The round trip of one Status request over loopback TCP/IP against the unit simulator, through
 // the real worker, port and receive side: from queueing the request to its reply reaching the
 // page. The worker takes a command at its next 100 ms pass, so that tick is part of every figure.
-// Prints p50, p99 and the extremes in milliseconds.
+// Prints p50, p99 and the extremes in milliseconds, and "RESULT status_p50_ms / status_p99_ms"
+// lines.
 //
 //   status_roundtrip_bench [requests]
 #include <algorithm>
@@ -113,6 +114,8 @@ int main(int argc, char** argv) {
                 "min %.1f ms, max %.1f ms\n",
                 ms.size(), Percentile(ms, 0.5), Percentile(ms, 0.99),
                 *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()));
+            std::printf("RESULT status_p50_ms %.1f\nRESULT status_p99_ms %.1f\n",
+                        Percentile(ms, 0.5), Percentile(ms, 0.99));
         }
     }
     SetPageWindow(STATUS_PAGE_STATUS, 0);

@@ -7,7 +7,8 @@
 //
 // Invariants: the receive buffer never overflows; an exchange state other than idle or closed
 // always has its command; a page gets at most one reply per request, only for the request of its
-// own state, ending in "EOT", cut from bytes that arrived after the unit's echo of that request;
+// own state, ending in "EOT", cut from bytes that arrived after the unit's echo of that request
+// (since the last abort);
 // the console counts as logged in only after the last login step was taken.
 #include <algorithm>
 #include <cstddef>
@@ -98,7 +99,6 @@ public:
         takenId = id;
         takenText = CurCommand->SendText;
         takenLastStep = CurCommand->LastStep;
-        received.clear();
         replies = 0;
     }
     // The idle limit.
@@ -111,7 +111,10 @@ public:
     uint8_t takenId = 0;
     std::string takenText;
     int32_t takenLastStep = 0;
-    std::string received;  // every byte fed while that exchange ran
+    // Every byte fed while a command was current since the last abort. The receive side keeps
+    // what it collected when an exchange is dropped or a new command starts; only an abort
+    // empties it.
+    std::string received;
     int replies = 0;
 };
 
@@ -134,6 +137,7 @@ public:
         FUZZ_CHECK(s.received.find(text, echo + s.takenText.size()) != std::string::npos);
         if (requeue) {
             s.AbortCommand();
+            s.received.clear();
             s.AddCommand(new CCommandNode(1, s.takenId, s.takenText));
         }
         return 1;
@@ -231,6 +235,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             case 2:
                 system->AbortCommand();
+                system->received.clear();
                 break;
             case 3:
                 system->ClearCommands();

@@ -8,7 +8,8 @@
 // Threads:
 //   Open       worker (serial, dial-up) or UI thread (TCP/IP, through CSystem::OpenPort)
 //   Close      UI thread (or the destroying thread); never deadlocks against a read thread that is
-//              handing a reply to the UI thread
+//              handing a reply to the UI thread. A TCP/IP port is closed and destroyed on the UI
+//              thread while the UI dispatcher still exists (it ends the socket's watch there).
 //   Write      worker
 //   LinkUp, Carrier, IsOpen, SocketConnected: any thread
 //   Settings (SerialNo ... Handshake, Device): set by the document on the UI thread while the
@@ -77,7 +78,7 @@ public:
     // Serial: true while the open line can report its modem lines (a pseudo-terminal or a
     // serial-over-IP port cannot; a direct line then counts as up while open).
     bool ReportsModemLines() const;
-    // TCP/IP: true while a connect thread runs (tests).
+    // TCP/IP, UI thread: true while a connect thread runs (tests).
     bool ConnectThreadRunning() const;
 
     // The limits of a write (program ms), and how long a closed line settles.

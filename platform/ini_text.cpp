@@ -92,6 +92,14 @@ std::string OneLine(const std::string& text, bool isKey) {
     return out;
 }
 
+// "[section]". Built by appending: GCC 12 at -O3 warns falsely on "[" + a temporary string.
+std::string HeaderLine(const std::string& section) {
+    std::string line = "[";
+    line += OneLine(section, false);
+    line += ']';
+    return line;
+}
+
 }  // namespace
 
 void IniText::Parse(const std::string& contents) {
@@ -216,7 +224,7 @@ void IniText::ReplaceSection(const std::string& section,
             continue;
         }
         if (!headerWritten) {
-            m_lines.push_back("[" + OneLine(section, false) + "]");
+            m_lines.push_back(HeaderLine(section));
             headerWritten = true;
         }
         m_lines.push_back(cleanKey + "=" + OneLine(value, false));
@@ -231,7 +239,7 @@ void IniText::Set(const std::string& section, const std::string& key, const std:
     }
     int header = FindSection(section);
     if (header < 0) {
-        m_lines.push_back("[" + OneLine(section, false) + "]");
+        m_lines.push_back(HeaderLine(section));
         m_lines.push_back(cleanKey + "=" + cleanValue);
         return;
     }

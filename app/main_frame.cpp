@@ -178,13 +178,15 @@ void CMainFrame::OnSystemStop(intptr_t systemId) {
 }
 
 void CMainFrame::OnAutoTray() {
-    // Shows the window without restoring it when minimised.
-    setVisible(true);
+    // Shows the window without restoring it when minimised; a closed console stays closed.
+    if (!m_bClosed) {
+        setVisible(true);
+    }
 }
 
 void CMainFrame::OnTrayNotify(intptr_t wParam, intptr_t lParam) {
     if (wParam != 0 || lParam == static_cast<intptr_t>(platform::WM_LBUTTONDBLCLK)) {
-        setVisible(true);
+        OnAutoTray();
     }
 }
 
@@ -199,6 +201,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     m_idleUpdate->stop();
+    m_bClosed = true;
     event->accept();
 }
 

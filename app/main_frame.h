@@ -69,4 +69,5 @@ private:
     CHalvoricView* m_pMainView = nullptr;
     CHintInfoView* m_pHintView = nullptr;
     QTimer* m_idleUpdate;
+    bool m_bClosed = false;  // the operator agreed to exit
 };

@@ -268,6 +268,9 @@ TEST_F(MainFrameTest, ExitAnsweredNoKeepsRunningAndYesCloses) {
     EXPECT_FALSE(Frame().isVisible());
     EXPECT_EQ(Doc().FirstSystem(), nullptr);
     EXPECT_EQ(m_console.Prompts().Texts().size(), 2u);
+    // A late request to show the window does not bring a closed console back.
+    Post(platform::WM_AUTO_TRAY, 0);
+    EXPECT_FALSE(Frame().isVisible());
 }
 
 TEST_F(MainFrameTest, DocumentKeysDoNothing) {

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -167,8 +168,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s CORVANTIS CORVANTIS-UNIT [SECONDS] [STARTS]\n", argv[0]);
         return 2;
     }
-    const std::string console = argv[1];
-    const std::string unitProgram = argv[2];
+    // The programs run in a directory of their own: their paths must not be relative.
+    const auto absolute = [](const char* path) {
+        char resolved[PATH_MAX];
+        return std::string(realpath(path, resolved) ? resolved : path);
+    };
+    const std::string console = absolute(argv[1]);
+    const std::string unitProgram = absolute(argv[2]);
     const int seconds = argc > 3 ? std::atoi(argv[3]) : 60;
     const int starts = argc > 4 ? std::atoi(argv[4]) : 7;
 

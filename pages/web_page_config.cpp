@@ -10,6 +10,7 @@
 #include "pages/dialog_units.h"
 #include "pages/limited_text.h"
 #include "platform/prompt.h"
+#include "res/cycle_layout.h"
 #include "res/pictures.h"
 
 namespace {
@@ -17,12 +18,7 @@ namespace {
 constexpr int kCycleReadPage = 52;
 constexpr int kCycleWritePage = 53;
 constexpr int kCycleTimeLimits[2] = {11, 6};
-constexpr int kComboHeight = 24;  // the closed box; the list drops below it
-
-// The day toggles' x ranges, Monday to Friday, on y 158..178.
-constexpr int kDayEdges[6] = {542, 566, 587, 609, 630, 652};
-constexpr int kDayTop = 158;
-constexpr int kDayBottom = 178;
+using namespace cyclelayout;
 
 // The colour of the dryer rows and the minimum-online box, over the picture's cells.
 const QColor kRowColour(224, 255, 255);
@@ -116,11 +112,14 @@ void CWebPage_Config::CreateDryerRows() {
         names << name;
     }
     for (int k = 0; k < kDryerCount; ++k) {
-        m_status[k] = MakeCombo(dlgunits::FromLTRB(137, 77 + 40 * k, 247, 160 + 40 * k), {});
+        const int pitch = kRowPitch * k;
+        m_status[k] = MakeCombo(
+            dlgunits::FromLTRB(kStatus.left, kStatusTop + pitch, kStatus.right, 160 + pitch), {});
         Colour(m_status[k]);
         m_status[k]->hide();
         m_model[k] = new QLineEdit(this);
-        m_model[k]->setGeometry(dlgunits::FromLTRB(290, 80 + 40 * k, 390, 100 + 40 * k));
+        m_model[k]->setGeometry(dlgunits::FromLTRB(kModel.left, kModelTop + pitch, kModel.right,
+                                                   kModelTop + kModelHeight + pitch));
         m_model[k]->setAlignment(Qt::AlignCenter);
         m_model[k]->setFrame(false);
         m_model[k]->setStyleSheet(

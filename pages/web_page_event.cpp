@@ -8,27 +8,25 @@
 #include "engine/command_node.h"
 #include "engine/system.h"
 #include "pages/dialog_units.h"
+#include "res/event_layout.h"
 #include "res/pictures.h"
 
 namespace {
 
 constexpr const char* kPagingCaptions[] = {"First Page", "Prev Page", "Next Page", "Last Page"};
 
-// Heads in creation order, with their x ranges on y 19..39.
+using namespace eventlayout;
+
+// Heads in creation order, with their places.
 struct HeadPlace {
     int id;
-    int left;
-    int right;
+    Span span;
 };
-constexpr HeadPlace kHeadPlaces[] = {
-    {kHeadDryer, 54, 114}, {kHeadEvent, 117, 227}, {kHeadDate, 513, 593}, {kHeadTime, 596, 676}};
+constexpr HeadPlace kHeadPlaces[] = {{kHeadDryer, kDryerHead},
+                                     {kHeadEvent, kEventHead},
+                                     {kHeadDate, kDateHead},
+                                     {kHeadTime, kTimeHead}};
 
-// Grid columns' x ranges; row r stands at y 45 + 23 r, 20 high.
-constexpr int kColumnEdges[kEventColumns][2] = {
-    {55, 115}, {118, 228}, {231, 511}, {514, 594}, {597, 677}};
-constexpr int kFirstRowTop = 45;
-constexpr int kRowPitch = 23;
-constexpr int kRowHeight = 20;
 constexpr int kFirstGridId = 10000;
 
 }  // namespace
@@ -40,8 +38,10 @@ CWebPage_Event::CWebPage_Event(QWidget* parent)
     CreateGrid();
     m_label = new CStaticEx(this);
     m_label->setFont(font());
-    m_label->Create(QString(), WS_VISIBLE, dlgunits::FromLTRB(560, 483, 620, 503), this,
-                    IDC_PAGE_LABEL);
+    m_label->Create(
+        QString(), WS_VISIBLE,
+        dlgunits::FromLTRB(kPageLabel.left, kPageLabelTop, kPageLabel.right, kPageLabelBottom),
+        this, IDC_PAGE_LABEL);
     SetBackground(res::IDR_EVENT_JPG);
 }
 
@@ -50,7 +50,8 @@ void CWebPage_Event::CreateHeads() {
         auto* head = new CStaticEx(this);
         head->m_nDrawMode = DRAW_BITMAP;
         head->Create(QString(), WS_VISIBLE | SS_NOTIFY,
-                     dlgunits::FromLTRB(place.left, 19, place.right, 39), this, place.id);
+                     dlgunits::FromLTRB(place.span.left, kHeadTop, place.span.right, kHeadBottom),
+                     this, place.id);
         connect(head, &CStaticEx::Clicked, this, &CWebPage_Event::OnHead);
         m_heads[place.id - kFirstHead] = head;
     }
@@ -62,7 +63,8 @@ void CWebPage_Event::CreatePaging() {
         button->setObjectName(kPagingCaptions[i]);
         button->setAccessibleName(kPagingCaptions[i]);
         button->setToolTip(kPagingCaptions[i]);
-        button->setGeometry(dlgunits::FromLTRB(163 + 100 * i, 470, 245 + 100 * i, 500));
+        button->setGeometry(dlgunits::FromLTRB(kPagingButtons[i].left, kPagingTop,
+                                               kPagingButtons[i].right, kPagingBottom));
         const QPixmap picture = LoadPicture(res::IDB_PAGING_FIRST + i);
         button->setIcon(QIcon(picture));
         button->setIconSize(picture.size());
@@ -81,7 +83,7 @@ void CWebPage_Event::CreateGrid() {
             cell->setFont(font());
             cell->Create(
                 QString(), WS_VISIBLE,
-                dlgunits::FromLTRB(kColumnEdges[c][0], top, kColumnEdges[c][1], top + kRowHeight),
+                dlgunits::FromLTRB(kColumns[c].left, top, kColumns[c].right, top + kRowHeight),
                 this, kFirstGridId + kEventColumns * r + c);
             m_grid[r][c] = cell;
         }

@@ -11,6 +11,7 @@
 #include "pages/limited_text.h"
 #include "platform/prompt.h"
 #include "res/pictures.h"
+#include "res/reporting_layout.h"
 
 namespace {
 
@@ -18,13 +19,10 @@ constexpr int kReportingPage = 55;
 // What the unit expects in front of the settings of a write.
 constexpr const char* kWriteTag = "TT=";
 
-constexpr int kRowHeight = 20;
-constexpr std::array<int, 3> kEmailRows = {150, 177, 204};
-constexpr std::array<int, 4> kServerRows = {123, 150, 177, 204};
-constexpr std::array<int, 3> kPagerBlocks = {271, 325, 379};
+using namespace reportinglayout;
 
-QRect Cell(int left, int top, int right) {
-    return dlgunits::FromLTRB(left, top, right, top + kRowHeight);
+QRect Cell(Span span, int top) {
+    return dlgunits::FromLTRB(span.left, top, span.right, top + kRowHeight);
 }
 
 }  // namespace
@@ -63,27 +61,27 @@ QLineEdit* CWebPage_Report::MakeEdit(int field, const QRect& rect, bool centred)
 void CWebPage_Report::CreateEdits() {
     for (int i = 0; i < 3; ++i) {
         const int address = kFieldFirstEmail + 2 * i;
-        m_edits[address] = MakeEdit(address, Cell(53, kEmailRows[i], 251), true);
-        m_edits[address + 1] = MakeEdit(address + 1, Cell(255, kEmailRows[i], 423), true);
+        m_edits[address] = MakeEdit(address, Cell(kEmailAddress, kEmailRows[i]), true);
+        m_edits[address + 1] = MakeEdit(address + 1, Cell(kEmailDescription, kEmailRows[i]), true);
     }
     for (int i = 0; i < 4; ++i) {
         const int field = kFieldSmtpServer + i;
-        m_edits[field] = MakeEdit(field, Cell(552, kServerRows[i], 710), false);
+        m_edits[field] = MakeEdit(field, Cell(kServerValue, kServerRows[i]), false);
     }
     m_edits[kFieldSmtpPassword]->setEchoMode(QLineEdit::Password);
     for (int p = 0; p < kPagerCount; ++p) {
         const int y = kPagerBlocks[p];
-        m_edits[PagerField(p, 0)] = MakeEdit(PagerField(p, 0), Cell(255, y, 423), false);
-        m_edits[PagerField(p, 1)] = MakeEdit(PagerField(p, 1), Cell(552, y, 710), false);
+        m_edits[PagerField(p, 0)] = MakeEdit(PagerField(p, 0), Cell(kPagerDescription, y), false);
+        m_edits[PagerField(p, 1)] = MakeEdit(PagerField(p, 1), Cell(kServicePhone, y), false);
         m_edits[PagerField(p, kPagerScriptPart)] =
-            MakeEdit(PagerField(p, kPagerScriptPart), Cell(255, y + 27, 707), false);
+            MakeEdit(PagerField(p, kPagerScriptPart), Cell(kScript, y + kScriptOffset), false);
     }
     for (int p = 0; p < kPagerCount; ++p) {
         auto* link = new CStaticEx(this);
         link->m_crColor = QColor(0, 0, 255);
         link->setFont(font());
         link->Create("Style", SS_CENTER | SS_NOTIFY | WS_VISIBLE,
-                     Cell(45, kPagerBlocks[p] + 29, 100), this, IDC_STYLE_FIRST + p);
+                     Cell(kStyle, kPagerBlocks[p] + kStyleOffset), this, IDC_STYLE_FIRST + p);
         connect(link, &CStaticEx::Clicked, this, &CWebPage_Report::OnStyle);
         m_styles[p] = link;
     }

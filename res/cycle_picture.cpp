@@ -1,6 +1,7 @@
 // 221: the Cycle Set Up page background, 726 x 512. On the left the dryer table (Dryer, Status,
 // Model; rows 1 to 8) and the minimum number of dryers online; on the right the caption of every
 // setting above the place of its field. The cells sit under the page's controls.
+#include "res/cycle_layout.h"
 #include "res/page_picture_kit.h"
 #include "res/picture_drawers.h"
 
@@ -10,8 +11,9 @@ namespace {
 
 const QColor kCellFill(224, 255, 255);  // the colour the page gives its dryer rows
 
-// The dryer table: the page puts row k's status box at x 137..247 and its model edit at
-// x 290..390, both from y 77 + 40k.
+using namespace cyclelayout;
+
+// The dryer table, with a row band around each dryer's status box and model edit.
 constexpr int kTableLeft = 30;
 constexpr int kDryerRight = 128;
 constexpr int kStatusLeft = 132;
@@ -19,8 +21,7 @@ constexpr int kStatusRight = 252;
 constexpr int kModelLeft = 282;
 constexpr int kModelRight = 398;
 constexpr int kHeadTop = 36;
-constexpr int kFirstRowTop = 70;
-constexpr int kRowPitch = 40;
+constexpr int kFirstRowTop = kStatusTop - 7;  // the band starts a little above the boxes
 
 void DrawDryerTable(QPainter& painter) {
     const QFont head = PictureFont(15, true);
@@ -40,8 +41,14 @@ void DrawDryerTable(QPainter& painter) {
         painter.fillRect(QRect(kTableLeft, top, kModelRight - kTableLeft, kRowPitch), band);
         DrawText(painter, QRect(kTableLeft, top + 7, kDryerRight - kTableLeft, 23),
                  QString::number(k + 1), number, picturepaint::LabelColour(), Qt::AlignCenter);
-        DrawCell(painter, QRect(137, top + 7, 110, 24), kCellFill);
-        DrawCell(painter, QRect(290, top + 10, 100, 20), kCellFill);
+        const int pitch = k * kRowPitch;
+        DrawCell(
+            painter,
+            QRect(kStatus.left, kStatusTop + pitch, kStatus.right - kStatus.left, kComboHeight),
+            kCellFill);
+        DrawCell(painter,
+                 QRect(kModel.left, kModelTop + pitch, kModel.right - kModel.left, kModelHeight),
+                 kCellFill);
     }
     painter.setPen(QPen(picturepaint::GridColour(), 1));
     painter.setBrush(Qt::NoBrush);

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <array>
 
+#include "res/event_layout.h"
 #include "res/page_picture_kit.h"
 #include "res/picture_drawers.h"
 
@@ -17,15 +18,7 @@ const QColor kCellFill(245, 245, 245);  // the colour the page gives its event c
 const QColor kHeadFill = picturepaint::HeadColour();
 const QColor kButtonFill(255, 224, 64);
 
-// Column x ranges of the cells (the page puts its texts there) and the row geometry.
-constexpr std::array<std::pair<int, int>, 5> kColumns = {
-    {{55, 115}, {118, 228}, {231, 511}, {514, 594}, {597, 677}}};
-constexpr int kHeadTop = 19;
-constexpr int kHeadBottom = 39;
-constexpr int kFirstRowTop = 45;
-constexpr int kRowPitch = 23;
-constexpr int kRowHeight = 20;
-constexpr int kRows = 18;
+using namespace eventlayout;
 
 constexpr int kFirstPagingBitmap = 176;
 constexpr int kFirstHeadBitmap = 180;
@@ -38,31 +31,40 @@ struct HeadPicture {
 constexpr HeadPicture kHeads[] = {{"Dryer", 60}, {"Event", 110}, {"Date", 80}, {"Time", 80}};
 
 void DrawGrid(QPainter& painter) {
-    const int left = kColumns.front().first - 2;
-    const int right = kColumns.back().second + 1;
+    const int left = kColumns.front().left - 2;
+    const int right = kColumns.back().right + 1;
     const int bottom = kFirstRowTop + kRows * kRowPitch - 2;
     painter.fillRect(QRect(left, kHeadTop - 2, right - left, kHeadBottom - kHeadTop + 4),
                      kHeadFill);
     painter.fillRect(QRect(left, kFirstRowTop - 2, right - left, bottom - kFirstRowTop + 2),
                      QColor(200, 200, 200));
     for (int r = 0; r < kRows; ++r) {
-        for (const auto& [x0, x1] : kColumns) {
-            painter.fillRect(QRect(x0, kFirstRowTop + r * kRowPitch, x1 - x0, kRowHeight),
+        for (const Span& column : kColumns) {
+            painter.fillRect(QRect(column.left, kFirstRowTop + r * kRowPitch,
+                                   column.right - column.left, kRowHeight),
                              kCellFill);
         }
     }
-    const auto& [descLeft, descRight] = kColumns[2];
-    DrawText(painter, QRect(descLeft, kHeadTop, descRight - descLeft, kHeadBottom - kHeadTop),
+    const Span description = kColumns[2];
+    DrawText(painter,
+             QRect(description.left, kHeadTop, description.right - description.left,
+                   kHeadBottom - kHeadTop),
              "Description", PictureFont(14, true), picturepaint::LabelColour(), Qt::AlignCenter);
 }
 
 void DrawPagingGround(QPainter& painter) {
-    // Under the buttons at x 163..545, y 470..500.
+    // Under the paging buttons.
     painter.setPen(QPen(picturepaint::GridColour(), 1));
     painter.setBrush(QColor(255, 240, 160));
-    painter.drawRoundedRect(QRect(155, 464, 398, 42), 6, 6);
-    // The page label "N of M" at x 560..620, y 483..503.
-    DrawCell(painter, QRect(560, 483, 60, 20), kCellFill);
+    const int left = kPagingButtons.front().left - 8;
+    const int right = kPagingButtons.back().right + 8;
+    painter.drawRoundedRect(
+        QRect(left, kPagingTop - 6, right - left, kPagingBottom - kPagingTop + 12), 6, 6);
+    // The page label "N of M".
+    DrawCell(painter,
+             QRect(kPageLabel.left, kPageLabelTop, kPageLabel.right - kPageLabel.left,
+                   kPageLabelBottom - kPageLabelTop),
+             kCellFill);
 }
 
 void DrawArrow(QPainter& painter, const QRect& area, bool up) {

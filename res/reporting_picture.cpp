@@ -7,16 +7,18 @@
 
 #include "res/page_picture_kit.h"
 #include "res/picture_drawers.h"
+#include "res/reporting_layout.h"
 
 using namespace picturekit;
 
 namespace {
 
 const QColor kCellFill = picturepaint::CellColour();
-constexpr int kRowHeight = 20;
-constexpr std::array<int, 3> kEmailRows = {150, 177, 204};
-constexpr std::array<int, 4> kServerRows = {123, 150, 177, 204};
-constexpr std::array<int, 3> kPagerBlocks = {271, 325, 379};
+using namespace reportinglayout;
+
+QRect Cell(Span span, int top) {
+    return QRect(span.left, top, span.right - span.left, kRowHeight);
+}
 
 QFont LabelFont() {
     return PictureFont(13, true);
@@ -32,7 +34,7 @@ void DrawLabelCell(QPainter& painter, const QRect& labelArea, const QString& lab
 void DrawSystemName(QPainter& painter) {
     DrawText(painter, QRect(20, 24, 186, kRowHeight), "System Name:", PictureFont(15, true),
              CaptionInk(), Qt::AlignRight | Qt::AlignVCenter);
-    DrawCell(painter, QRect(212, 24, 497, kRowHeight), kCellFill);
+    DrawCell(painter, Cell(kSystemName, kSystemNameTop), kCellFill);
 }
 
 void DrawEmailSection(QPainter& painter) {
@@ -51,8 +53,8 @@ void DrawEmailSection(QPainter& painter) {
         const int y = kEmailRows[i];
         DrawText(painter, QRect(14, y, 36, kRowHeight), QString("#%1").arg(i + 1), head,
                  picturepaint::LabelColour(), Qt::AlignCenter);
-        DrawCell(painter, QRect(53, y, 198, kRowHeight), kCellFill);
-        DrawCell(painter, QRect(255, y, 168, kRowHeight), kCellFill);
+        DrawCell(painter, Cell(kEmailAddress, y), kCellFill);
+        DrawCell(painter, Cell(kEmailDescription, y), kCellFill);
     }
 
     // Server: the edits at x 552..710; the Secure check box at (637, 98).
@@ -62,7 +64,7 @@ void DrawEmailSection(QPainter& painter) {
     const char* labels[] = {"SMTP Server:", "SMTP User Name:", "SMTP Password:", "Email Address:"};
     for (size_t i = 0; i < kServerRows.size(); ++i) {
         DrawLabelCell(painter, QRect(430, kServerRows[i], 118, kRowHeight), labels[i],
-                      QRect(552, kServerRows[i], 158, kRowHeight));
+                      Cell(kServerValue, kServerRows[i]));
     }
 }
 
@@ -73,12 +75,12 @@ void DrawPagerSection(QPainter& painter) {
         DrawText(painter, QRect(14, y, 30, kRowHeight), QString("#%1").arg(i + 1), LabelFont(),
                  CaptionInk(), Qt::AlignCenter);
         DrawLabelCell(painter, QRect(100, y, 151, kRowHeight),
-                      "Pager Description:", QRect(255, y, 168, kRowHeight));
+                      "Pager Description:", Cell(kPagerDescription, y));
         DrawLabelCell(painter, QRect(430, y, 118, kRowHeight),
-                      "Service Phone:", QRect(552, y, 158, kRowHeight));
+                      "Service Phone:", Cell(kServicePhone, y));
         // The "Style" link of the block stands at x 45..100 of the script line.
-        DrawLabelCell(painter, QRect(104, y + 27, 147, kRowHeight),
-                      "Pager script:", QRect(255, y + 27, 452, kRowHeight));
+        DrawLabelCell(painter, QRect(104, y + kScriptOffset, 147, kRowHeight),
+                      "Pager script:", Cell(kScript, y + kScriptOffset));
         if (i + 1 < kPagerBlocks.size()) {
             painter.setPen(QPen(QColor(200, 208, 216), 1));
             painter.drawLine(14, y + 51, 712, y + 51);

@@ -17,6 +17,7 @@ constexpr int kTickMs = 100;
 // After a reply is shown, time for what follows it on the page (the Accept button's watch, late
 // repaints) before the picture is taken.
 constexpr int kSettleMs = 400;
+constexpr int kNoteEveryMs = 10000;
 
 constexpr std::array<const char*, CSnapshotTour::kPages> kCaptions = {"Status", "Cycle Set Up",
                                                                       "Reporting Set Up", "Event"};
@@ -59,6 +60,7 @@ void CSnapshotTour::Begin() {
     }
     m_step = Step::Login;
     m_since.start();
+    m_nextNoteMs = 0;
     std::fprintf(m_options.out, "Waiting for the login to the unit...\n");
     std::fflush(m_options.out);
     m_tick.start();
@@ -72,6 +74,8 @@ void CSnapshotTour::OnTick() {
             } else if (m_since.elapsed() >= m_options.loginLimitMs) {
                 Elapse("the console did not log in to the unit within " +
                        std::to_string(m_options.loginLimitMs / 1000) + " s");
+            } else {
+                NoteWaiting("the login");
             }
             break;
         case Step::Page: {
@@ -87,6 +91,8 @@ void CSnapshotTour::OnTick() {
                              kCaptions[m_page], m_options.pageLimitMs / 1000);
                 SavePage();
                 NextPage();
+            } else {
+                NoteWaiting(kCaptions[m_page]);
             }
             break;
         }
@@ -102,10 +108,23 @@ void CSnapshotTour::OnTick() {
     }
 }
 
+void CSnapshotTour::NoteWaiting(const char* what) {
+    if (m_since.elapsed() < m_nextNoteMs) {
+        return;
+    }
+    if (m_nextNoteMs > 0) {
+        std::fprintf(m_options.out, "  still waiting for %s (%lld s)\n", what,
+                     static_cast<long long>(m_since.elapsed() / 1000));
+        std::fflush(m_options.out);
+    }
+    m_nextNoteMs += kNoteEveryMs;
+}
+
 void CSnapshotTour::VisitPage(int page) {
     m_page = page;
     m_step = Step::Page;
     m_since.start();
+    m_nextNoteMs = 0;
     CDlgParent* host = m_frame.MainView() ? m_frame.MainView()->PageHost() : nullptr;
     if (host) {
         // As a click on the tab: the page becomes the active one and asks the unit.

@@ -61,6 +61,8 @@ private:
     void NextPage();
     CWebPage* Page(int page) const;
     void Elapse(const std::string& why);
+    // Every few seconds of a long wait, a line saying what the tour waits for.
+    void NoteWaiting(const char* what);
 
     CMainFrame& m_frame;
     Options m_options;
@@ -68,6 +70,7 @@ private:
     QElapsedTimer m_since;
     Step m_step = Step::Idle;
     int m_page = 0;
+    qint64 m_nextNoteMs = 0;
     std::array<int, kPages> m_baseline{};
     std::array<bool, kPages> m_filled{};
     int m_status = 1;

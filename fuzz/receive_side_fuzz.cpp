@@ -8,8 +8,8 @@
 // Invariants: the receive buffer never overflows; an exchange state other than idle or closed
 // always has its command; a page gets at most one reply per request, only for the request of its
 // own state, ending in "EOT", cut from bytes that arrived after the unit's echo of that request
-// (since the last abort);
-// the console counts as logged in only after the last login step was taken.
+// (since the last abort); the console counts as logged in only after the last login step was
+// taken.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>

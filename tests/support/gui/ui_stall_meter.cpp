@@ -30,6 +30,7 @@ void UiStallMeter::Restart() {
     m_longestMs = 0;
     m_ticks = 0;
     m_running = true;
+    m_paused = false;
     m_timer.start();
 }
 
@@ -38,12 +39,30 @@ void UiStallMeter::Stop() {
         return;
     }
     m_timer.stop();
+    Resume();
     m_longestMs = std::max(m_longestMs, static_cast<int64_t>(m_clock.elapsed()) - m_lastTickMs);
     m_running = false;
     NoteForProgram(m_longestMs);
 }
 
+void UiStallMeter::Pause() {
+    if (m_running && !m_paused) {
+        Tick();
+        m_paused = true;
+    }
+}
+
+void UiStallMeter::Resume() {
+    if (m_running && m_paused) {
+        m_lastTickMs = static_cast<int64_t>(m_clock.elapsed());
+        m_paused = false;
+    }
+}
+
 void UiStallMeter::Tick() {
+    if (m_paused) {
+        return;
+    }
     const int64_t now = static_cast<int64_t>(m_clock.elapsed());
     m_longestMs = std::max(m_longestMs, now - m_lastTickMs);
     m_lastTickMs = now;
@@ -51,7 +70,7 @@ void UiStallMeter::Tick() {
 }
 
 int64_t UiStallMeter::LongestStallMs() const {
-    if (!m_running) {
+    if (!m_running || m_paused) {
         return m_longestMs;
     }
     return std::max(m_longestMs, static_cast<int64_t>(m_clock.elapsed()) - m_lastTickMs);

@@ -23,6 +23,10 @@ public:
     void Restart();
     // Stops measuring; the longest gap so far includes the time since the last tick.
     void Stop();
+    // Leaves out the time from Pause to Resume: for a test's own slow steps (building widgets to
+    // compare with) that are not the console's doing.
+    void Pause();
+    void Resume();
 
     // The longest real time between two turns of the loop seen so far, in milliseconds.
     int64_t LongestStallMs() const;
@@ -41,6 +45,7 @@ private:
     int64_t m_longestMs = 0;
     int64_t m_ticks = 0;
     bool m_running = false;
+    bool m_paused = false;
 };
 
 // The longest stall over every meter of this test program (recorded by Stop and the destructor),

@@ -18,6 +18,7 @@
 #include "sim/unit_simulator.h"
 #include "tests/support/gui/console_harness.h"
 #include "tests/support/gui/scoped_modal_handler.h"
+#include "tests/support/gui/ui_wait.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ TEST_F(PhoneBookConnect, SelectingTheUnitsSiteLogsIn) {
     ConnectTo("Test Unit");
     EXPECT_EQ(m_phoneBooks, 1);
     EXPECT_EQ(m_console->Document()->FindSystem(1)->Telephone, m_address);
-    ASSERT_TRUE(ProcessEventsUntil([this] { return Pane() == "Connected"; }, kWaitMs))
+    ASSERT_TRUE(UiWaitUntil([this] { return Pane() == "Connected"; }, kWaitMs))
         << "the pane shows " << Pane().toStdString();
     EXPECT_TRUE(theApp().m_bLoggedIn.load());
     EXPECT_EQ(m_unit->LoginCount(), 1);

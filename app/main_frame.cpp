@@ -1,5 +1,7 @@
 #include "app/main_frame.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QShortcut>
@@ -16,6 +18,7 @@
 #include "app/shown_stamp.h"
 #include "app/state/app_state.h"
 #include "app/toolbar_icons.h"
+#include "pages/dlg_parent.h"
 
 CMainFrame::CMainFrame(CHalvoricDoc& doc, bool autoTray, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -34,7 +37,7 @@ CMainFrame::CMainFrame(CHalvoricDoc& doc, bool autoTray, QWidget* parent)
     IgnoreDocumentKeys();
 
     // The menu bar stays inside the window so that the client area has the same size everywhere.
-    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    setFixedSize(kClientWidth, ClientHeight() + menuBar()->sizeHint().height());
 
     connect(m_idleUpdate, &QTimer::timeout, m_pCommands, &CFrameCommands::UpdateStates);
     m_idleUpdate->start(kUpdateIntervalMs);
@@ -87,6 +90,17 @@ void CMainFrame::CreateToolBar() {
     m_wndToolBar->addAction(m_pCommands->Action(ID_APP_ABOUT));
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
     setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+// 570 pixels hold the toolbar, the page host and the status bar of the classic look; Qt's toolbar,
+// tab strip and status bar are taller, and a page cut off at the bottom would hide its paging
+// buttons and last settings. The window grows just enough to show the whole page host.
+int CMainFrame::ClientHeight() const {
+    const int handle = m_wndSplitter ? m_wndSplitter->handleWidth() : 0;
+    const int needed = m_wndToolBar->sizeHint().height() +
+                       m_pMainView->PageHost()->sizeHint().height() + handle +
+                       statusBar()->sizeHint().height();
+    return std::max(kClientHeight, needed);
 }
 
 void CMainFrame::CreateClient() {

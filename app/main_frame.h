@@ -38,6 +38,8 @@ public:
 
     static constexpr int kClientWidth = 735;
     static constexpr int kClientHeight = 570;
+    // The client height below the menu bar: 570, or more when the page host needs it.
+    int ClientHeight() const;
     // How often the commands' enable states are refreshed while the console is idle.
     static constexpr int kUpdateIntervalMs = 150;
 

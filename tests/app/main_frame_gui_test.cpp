@@ -108,7 +108,11 @@ TEST_F(MainFrameTest, ToolbarHasNineItemsWithTooltipsAndSmallPictures) {
 
 TEST_F(MainFrameTest, WindowHasAFixedSizeAndNoMaximiseBox) {
     EXPECT_EQ(Frame().width(), CMainFrame::kClientWidth);
-    EXPECT_EQ(Frame().height() - Frame().menuBar()->height(), CMainFrame::kClientHeight);
+    EXPECT_EQ(Frame().height() - Frame().menuBar()->height(), Frame().ClientHeight());
+    EXPECT_GE(Frame().ClientHeight(), CMainFrame::kClientHeight);
+    // Every page is shown whole: the page host gets at least the room it asks for.
+    QWidget* host = Frame().MainView()->PageHost();
+    EXPECT_GE(host->height(), host->sizeHint().height());
     EXPECT_EQ(Frame().minimumSize(), Frame().maximumSize());
     EXPECT_FALSE(Frame().windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(Frame().windowFlags() & Qt::WindowMinimizeButtonHint);

@@ -96,6 +96,19 @@ bool CWebPage::RequestLost() const {
     return true;
 }
 
+bool CWebPage::SubmitWrite(int unitPage, const std::function<std::string()>& problemOf,
+                           const std::string& fields) {
+    const auto password = AskPassword([&problemOf] {
+        const std::string problem = problemOf();
+        if (!problem.empty()) {
+            platform::MessageBox(problem);
+            return false;
+        }
+        return true;
+    });
+    return password && SendRequest(BuildWrite(unitPage, *password, fields));
+}
+
 std::optional<std::string> CWebPage::AskPassword(const std::function<bool()>& checks) {
     if (!theApp().CheckLoggedIn()) {
         return std::nullopt;

@@ -66,6 +66,12 @@ public:
     // the password, or nothing when any step stops or the password is empty.
     std::optional<std::string> AskPassword(const std::function<bool()>& checks = {});
 
+    // A settings write the operator starts with "Accept": `problemOf` names what the form must not
+    // send (shown to the operator, nothing sent) or is empty; then the password, then the write
+    // "/NN.htm?val=1-0,<password>;<fields>\r". True when the write was queued.
+    bool SubmitWrite(int unitPage, const std::function<std::string()>& problemOf,
+                     const std::string& fields);
+
     // WM_PAGE_REPLY (lParam: const ReplyCell*): clears the flag, copies the text, drops the
     // trailer, hands the rest to OnReply and repaints; returns 1. Other messages return 0.
     long OnMessage(unsigned msg, intptr_t wParam, intptr_t lParam) override;

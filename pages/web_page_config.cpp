@@ -248,19 +248,9 @@ CycleForm CWebPage_Config::ReadForm() const {
 
 void CWebPage_Config::OnAccept() {
     const CycleForm form = ReadForm();
-    const auto password = AskPassword([&form] {
-        const std::string problem = CheckCycleForm(form);
-        if (!problem.empty()) {
-            platform::MessageBox(problem);
-            return false;
-        }
-        return true;
-    });
-    if (!password) {
-        return;
-    }
     const std::string settings = ComposeSettings(form);
-    if (SendRequest(BuildWrite(kCycleWritePage, *password, settings))) {
+    if (SubmitWrite(
+            kCycleWritePage, [&form] { return CheckCycleForm(form); }, settings)) {
         m_pendingWrite = settings;
     }
 }

@@ -146,19 +146,9 @@ ReportFields CWebPage_Report::ReadForm() const {
 
 void CWebPage_Report::OnAccept() {
     const ReportFields fields = ReadForm();
-    const auto password = AskPassword([&fields] {
-        const std::string problem = CheckReportFields(fields);
-        if (!problem.empty()) {
-            platform::MessageBox(problem);
-            return false;
-        }
-        return true;
-    });
-    if (!password) {
-        return;
-    }
     const std::string record = ComposeReportRecord(fields);
-    if (SendRequest(BuildWrite(kReportingPage, *password, kWriteTag + record))) {
+    if (SubmitWrite(
+            kReportingPage, [&fields] { return CheckReportFields(fields); }, kWriteTag + record)) {
         m_pendingWrite = record;
     }
 }

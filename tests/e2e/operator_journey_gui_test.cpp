@@ -32,6 +32,7 @@
 #include "tests/support/gui/operator_hands.h"
 #include "tests/support/gui/ui_stall_meter.h"
 #include "tests/support/gui/ui_wait.h"
+#include "tests/support/gui/widget_actions.h"
 
 namespace {
 
@@ -41,10 +42,6 @@ const std::string kPassword = "1234";
 
 std::string Text(const CStaticEx* control) {
     return control->WindowText().toLatin1().toStdString();
-}
-
-bool Shown(const QWidget* widget) {
-    return !widget->isHidden();
 }
 
 class OperatorJourney : public ::testing::Test {

@@ -31,23 +31,13 @@
 #include "tests/support/gui/page_fixture.h"
 #include "tests/support/gui/scoped_modal_handler.h"
 #include "tests/support/gui/ui_wait.h"
+#include "tests/support/gui/widget_actions.h"
 #include "tests/support/recording_prompts.h"
 
 namespace {
 
 constexpr int kWaitMs = 20000;
 const std::string kUnitPassword = "1234";
-
-bool Shown(const QWidget* widget) {
-    return !widget->isHidden();
-}
-
-void Click(QWidget* widget) {
-    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-}
 
 // The engine as the console runs it, without the main window: the Qt dispatcher, a document with
 // System 1 on a real TCP/IP port to the simulated unit, its worker running, and a main-window

@@ -14,6 +14,7 @@
 #include "res/pictures.h"
 #include "tests/support/gui/page_fixture.h"
 #include "tests/support/gui/ui_wait.h"
+#include "tests/support/gui/widget_actions.h"
 
 namespace {
 
@@ -40,17 +41,6 @@ std::vector<std::string> Items(const QComboBox* combo) {
         items.push_back(combo->itemText(i).toStdString());
     }
     return items;
-}
-
-bool Shown(const QWidget* widget) {
-    return !widget->isHidden();
-}
-
-void Click(QWidget* widget) {
-    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
 }
 
 class CycleSetupPageTest : public PageFixture {

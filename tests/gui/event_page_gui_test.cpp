@@ -11,6 +11,7 @@
 #include "controls/static_ex.h"
 #include "pages/web_page_event.h"
 #include "tests/support/gui/page_fixture.h"
+#include "tests/support/gui/widget_actions.h"
 
 namespace {
 
@@ -26,13 +27,6 @@ std::string Events(int count) {
                 std::to_string(i % 10);
     }
     return text + "\r\nEOT";
-}
-
-void Click(QWidget* widget) {
-    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
 }
 
 class EventPageTest : public PageFixture {

@@ -13,6 +13,7 @@
 #include "pages/web_page_report.h"
 #include "tests/support/gui/page_fixture.h"
 #include "tests/support/gui/ui_wait.h"
+#include "tests/support/gui/widget_actions.h"
 
 namespace {
 
@@ -26,17 +27,6 @@ std::string Record(const std::string& name = "Plant 7", const std::string& secur
            "^smtp.example.com^ops^s3cret^unit@example.com^"
            "a@example.com^Shift A^b@example.com^Shift B^^^"
            "Pager 1^5551234^SCRIPT-1^Pager 2^5555678^SCRIPT-2^^^^";
-}
-
-bool Shown(const QWidget* widget) {
-    return !widget->isHidden();
-}
-
-void Click(QWidget* widget) {
-    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
 }
 
 class ReportingSetupPageTest : public PageFixture {

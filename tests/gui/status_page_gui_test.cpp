@@ -11,6 +11,7 @@
 #include "controls/static_ex.h"
 #include "pages/web_page_status.h"
 #include "tests/support/gui/page_fixture.h"
+#include "tests/support/gui/widget_actions.h"
 
 namespace {
 
@@ -20,10 +21,6 @@ const std::string kPoll = "/60.htm?val=0-0\r";
 const std::string kReply =
     "129;0;-1;Red,2016-11-07 16:47,Alarm,XL;Green,,Online,XL;;;;;;;DAYS M.W.F;"
     "2016-11-08 06:00;2016-11-07 16:52;3;1-2-3;YesEOT";
-
-bool Shown(const QWidget* widget) {
-    return !widget->isHidden();
-}
 
 std::string Text(const CStaticEx* control) {
     return control->WindowText().toLatin1().toStdString();

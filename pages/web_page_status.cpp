@@ -155,6 +155,7 @@ void CWebPage_Status::OnReply(const std::string& text) {
     ShowDryers(reply);
     ShowCycle(reply);
     SetStale(false);
+    emit statusShown(reply);
 }
 
 void CWebPage_Status::SetStale(bool stale) {

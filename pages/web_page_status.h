@@ -59,6 +59,11 @@ public:
     CStaticEx* Strip() const { return m_strip; }
     CStaticEx* Weekday(int day) const { return m_weekdays[day]; }
 
+signals:
+    // A reply from the unit was shown (unchanged replies are not shown again, so each emission is
+    // a change or the first reply after the page was activated or came back on line).
+    void statusShown(const StatusReply& reply);
+
 private:
     void CreateStrip();
     void CreateRows();

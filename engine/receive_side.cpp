@@ -8,6 +8,7 @@
 #include "engine/login_dialogue.h"
 #include "engine/page_windows.h"
 #include "engine/system.h"
+#include "platform/str_format.h"
 #include "platform/window_messages.h"
 
 namespace {
@@ -21,6 +22,19 @@ constexpr std::string_view kReplyEnd = "EOT";
 
 bool IsReplyStatus(uint8_t status) {
     return status >= STATUS_PAGE_STATUS && status <= STATUS_PAGE_EVENT;
+}
+
+const char* PageName(uint8_t status) {
+    switch (status) {
+        case STATUS_PAGE_STATUS:
+            return "Status";
+        case STATUS_PAGE_CYCLE:
+            return "Cycle Set Up";
+        case STATUS_PAGE_REPORTING:
+            return "Reporting Set Up";
+        default:
+            return "Event";
+    }
 }
 
 bool IsDialogueCommand(uint8_t commandId) {
@@ -80,7 +94,7 @@ void CSystem::ProcessReplyByteLocked(PendingReply& pending) {
     }
     // The unit echoes the request; the reply starts one byte (the line feed) after the echo and
     // runs to the first "EOT". A zero byte hides the rest of the text, and with it the end of the
-    // reply: such a reply is incomplete and is dropped like one without its echo.
+    // reply: such a reply is incomplete and nothing of it is shown.
     const std::string_view text = SearchTextLocked();
     const std::string& echo = CurCommand->SendText;
     const size_t at = text.find(echo);
@@ -92,9 +106,24 @@ void CSystem::ProcessReplyByteLocked(PendingReply& pending) {
             pending.status = Status;
             pending.exchange = m_exchange;
             pending.text.assign(text.substr(start, end + kReplyEnd.size() - start));
+            ResetRxTextLocked();
+            return;
         }
     }
-    // Without a complete reply the exchange stays open until the idle limit.
+    // The unit answered this request and ended its answer, but a zero byte (line noise, or a
+    // break on a serial line) spoilt it. The exchange is over all the same: left open, it would
+    // run into the idle limit and close the link. The page asks again at its next turn.
+    const std::string_view collected(RxText, static_cast<size_t>(RxCount));
+    if (collected.find(echo) != std::string_view::npos) {
+        DebugLog(platform::StrFormat(
+            "ProcessByte(): reply not delivered, page %s, %d bytes, reason: a zero byte hides %s",
+            PageName(Status), RxCount,
+            at != std::string_view::npos ? "its end" : "the echo of the request"));
+        RxCount = 1;
+        RxText[0] = static_cast<char>(EOT);
+        FinishExchangeLocked();
+    }
+    // Without the echo the exchange stays open until the idle limit.
     ResetRxTextLocked();
 }
 

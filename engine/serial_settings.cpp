@@ -47,7 +47,7 @@ tcflag_t DataBitsFlag(int bits) {
 constexpr tcflag_t kControlMask =
     CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CLOCAL | CREAD | HUPCL;
 constexpr tcflag_t kInputMask =
-    IXON | IXOFF | IXANY | INPCK | ISTRIP | ICRNL | INLCR | IGNCR | BRKINT | PARMRK;
+    IGNBRK | IXON | IXOFF | IXANY | INPCK | ISTRIP | ICRNL | INLCR | IGNCR | BRKINT | PARMRK;
 constexpr tcflag_t kLocalMask = ICANON | ECHO | ECHONL | ISIG | IEXTEN;
 
 }  // namespace
@@ -87,6 +87,9 @@ bool ApplyLineSettings(const SerialLineSettings& settings, termios* tio, int* cu
     // Raw bytes in both directions.
     tio->c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
                       IXANY | INPCK | IGNPAR);
+    // A break (a unit restarting, a cable plugged in) would otherwise arrive as a 0x00 byte in
+    // the middle of a reply.
+    tio->c_iflag |= IGNBRK;
     tio->c_oflag &= ~OPOST;
     tio->c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     // One byte makes a read worth it; with O_NONBLOCK an empty line reads as EAGAIN, so a read

@@ -57,8 +57,20 @@ void CSystem::WorkerProc() {
                 continue;  // the exchange ended during the tick
             }
             if (++IdleTime > kIdleLimitTicks) {
+                const bool closingStep = Status == STATUS_CLOSED;
                 DropCurrentLocked();
                 lock.unlock();
+                // The operator is logged out next: the log says why.
+                if (closingStep) {
+                    DebugLog(
+                        platform::StrFormat("WorkerProc(): idle time after the closing step "
+                                            "is over, closing the link to System%d.",
+                                            SystemID));
+                } else {
+                    DebugLog(platform::StrFormat(
+                        "WorkerProc(): System%d did not answer for %d s, closing the link.",
+                        SystemID, kIdleLimitTicks * kWorkerTickMs / 1000));
+                }
                 platform::PostToMainWindow(platform::WM_SYSTEM_STOP, SystemID, 0);
             }
             continue;

@@ -1,10 +1,10 @@
 // The running console against a simulated unit whose line misbehaves: silence, a slow line, bytes
 // one by one, noise, 0x00 and 0xFF bytes, over-long text, "EOT" inside the data, a missing echo,
-// a peer that hangs up mid-reply, a server that never accepts, a serial device that vanishes and
-// a modem that never raises its carrier. For each: nothing crashes, the connection pane never
-// says "Connected" for long when the console is not logged in on a live line (or the reverse),
-// the Status page only ever shows what the unit sent, the UI loop never stalls, and once the
-// fault is gone the next Connect logs in again.
+// a peer that hangs up mid-reply, a server that never accepts, a serial device that vanishes, a
+// break on a serial line and a modem that never raises its carrier. For each: nothing crashes,
+// the connection pane never says "Connected" for long when the console is not logged in on a
+// live line (or the reverse), the Status page only ever shows what the unit sent, the UI loop
+// never stalls, and once the fault is gone the console shows the unit again.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -44,9 +44,12 @@ const std::string kClock = "12:34";
 
 enum class Phase { Login, Reply };
 enum class Outcome {
-    Works,  // the console logs in / the replies are shown
-    Drops   // the console gives the session up and says "Disconnected"
+    Works,   // the console logs in / the replies are shown
+    Spoilt,  // nothing of the replies is shown, but the session stays logged in
+    Drops    // the console gives the session up and says "Disconnected"
 };
+// How long a fault that spoils every reply is watched (real ms): beyond the idle limit.
+constexpr int kSpoiltWatchMs = 4500;
 
 struct FaultCase {
     const char* name;
@@ -224,6 +227,19 @@ protected:
                m_truth->Pane() == "Disconnected";
     }
 
+    // While every reply is spoilt the page keeps what it showed and the session stays logged in
+    // past the idle limit; once the line is clean again the next poll's reply is shown, without
+    // a new login.
+    void ExpectSpoiltRepliesKeepTheSession() {
+        const int logins = m_unit->LoginCount();
+        ChangeUnit();
+        EXPECT_FALSE(Watch([this] { return !Connected() || ShowsUnit(); }, kSpoiltWatchMs))
+            << "pane: " << m_truth->Pane().toStdString();
+        m_unit->SetFaults({});
+        EXPECT_TRUE(Watch([this] { return Connected() && ShowsUnit(); }, kLongWaitMs));
+        EXPECT_EQ(m_unit->LoginCount(), logins);
+    }
+
     // Connects and waits until the Status page shows the unit.
     void ConnectAndShowUnit() {
         ASSERT_TRUE(Connect());
@@ -297,6 +313,10 @@ TEST_P(TcpFault, ConsoleTellsTheTruthAndRecovers) {
             EXPECT_FALSE(m_truth->SaidConnected());
             EXPECT_EQ(m_unit->LoginCount(), 0);
         }
+    } else if (c.outcome == Outcome::Spoilt) {
+        ConnectAndShowUnit();
+        m_unit->SetFaults(c.faults);
+        ExpectSpoiltRepliesKeepTheSession();
     } else {
         ConnectAndShowUnit();
         m_unit->SetFaults(c.faults);
@@ -332,7 +352,7 @@ const FaultCase kTcpCases[] = {
     {"slow-reply", Slow(), Phase::Reply, Outcome::Works},
     {"split-reply", Fault(&sim::FaultModes::splitBytes), Phase::Reply, Outcome::Works},
     {"garbage-reply", Fault(&sim::FaultModes::garbage), Phase::Reply, Outcome::Works},
-    {"nul-reply", Fault(&sim::FaultModes::nulByte), Phase::Reply, Outcome::Drops},
+    {"nul-reply", Fault(&sim::FaultModes::nulByte), Phase::Reply, Outcome::Spoilt},
     {"ff-reply", Fault(&sim::FaultModes::ffByte), Phase::Reply, Outcome::Works},
     {"overlong-reply", Fault(&sim::FaultModes::overlong), Phase::Reply, Outcome::Drops},
     {"eot-in-data", Fault(&sim::FaultModes::eotInData), Phase::Reply, Outcome::Works},
@@ -400,6 +420,22 @@ TEST_F(SerialFault, DeviceThatVanishesMidSessionIsReportedAndComesBack) {
     ConnectAndShowUnit();
     EXPECT_EQ(m_unit->LoginCount(), 2);
     WatchFor(500);
+    EXPECT_LT(m_truth->LongestLieMs(), kPaneTruthMs) << "the pane disagreed with the session";
+}
+
+TEST_F(SerialFault, BreakInsideAReplyLosesThatReplyNotTheSession) {
+    m_what = "serial break inside replies";
+    sim::UnitOptions options;
+    options.ptyLink = m_console->Dir() + "/ttyUnit";
+    MakeUnit(options);
+    ASSERT_FALSE(m_unit->StartPty().empty()) << m_unit->LastError();
+    StartConsole("[CommSetup]\r\nCommType=0\r\nDevice=" + options.ptyLink + "\r\n");
+
+    ConnectAndShowUnit();
+    // A terminal cannot carry a real break; the unit sends it as a line without IGNBRK delivers
+    // it: a 0x00 byte inside the reply's data.
+    m_unit->SetFaults(Fault(&sim::FaultModes::nulByte));
+    ExpectSpoiltRepliesKeepTheSession();
     EXPECT_LT(m_truth->LongestLieMs(), kPaneTruthMs) << "the pane disagreed with the session";
 }
 

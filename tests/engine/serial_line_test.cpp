@@ -86,6 +86,9 @@ TEST_F(SerialLineTest, OpensRawForExclusiveUseAndRestoresTheLineOnClose) {
     EXPECT_FALSE(open.c_oflag & OPOST);
     EXPECT_TRUE(open.c_cflag & CLOCAL);
     EXPECT_TRUE(open.c_cflag & HUPCL);
+    // A break on the line is dropped, not read as a 0x00 in the middle of a reply.
+    EXPECT_TRUE(open.c_iflag & IGNBRK);
+    EXPECT_FALSE(open.c_iflag & (BRKINT | PARMRK));
     EXPECT_EQ(cfgetospeed(&open), B9600);
     // Opening an open port changes nothing.
     EXPECT_TRUE(port->Open());

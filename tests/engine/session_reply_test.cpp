@@ -118,18 +118,46 @@ TEST_F(ReplyTest, ZeroByteHidesWhatFollows) {
     m_port->Feed(Bytes("x\0ENTER KEYWORD", 15));
     EXPECT_TRUE(m_system->HasCurCommand());
     EXPECT_EQ(RxCount(), 15);
+}
 
-    // Reply mode: the end of the reply lies behind the zero byte, so the reply is incomplete and
-    // nothing half is shown as if it were the unit's data.
-    BeginStatusRequest();
-    {
-        std::lock_guard<std::mutex> lock(m_system->m_lock);
-        m_system->RxCount = 0;
-        std::memset(m_system->RxText, 0, sizeof m_system->RxText);
+TEST_F(ReplyTest, ZeroByteSpoilsTheReplyButTheExchangeEndsWithItsEot) {
+    // A zero byte inside the data (noise, or a break on a serial line) hides the end of the
+    // reply; one before the echo hides the echo. Either way nothing half is shown as if it were
+    // the unit's data, and the exchange is over: left open it would run into the idle limit and
+    // close the link.
+    const std::string spoilt[] = {kEcho + Bytes("1;0\0;0\r\nEOT", 11),
+                                  Bytes("\0", 1) + kEcho + "1;0;0\r\nEOT"};
+    for (const std::string& reply : spoilt) {
+        BeginStatusRequest();
+        {
+            std::lock_guard<std::mutex> lock(m_system->m_lock);
+            m_system->RxCount = 0;
+            std::memset(m_system->RxText, 0, sizeof m_system->RxText);
+        }
+        m_port->Feed(reply + "late");
+        EXPECT_TRUE(m_page->Replies().empty());
+        EXPECT_FALSE(m_system->HasCurCommand());
+        EXPECT_EQ(m_system->GetStatus(), STATUS_IDLE);
+        EXPECT_EQ(RxCount(), 0);  // "late" came with no command current
     }
-    m_port->Feed(kEcho + Bytes("1;0\0;0\r\nEOT", 11));
-    EXPECT_TRUE(m_page->Replies().empty());
-    EXPECT_TRUE(m_system->HasCurCommand());
+    const std::string log = DebugLogText();
+    EXPECT_NE(log.find(" : ProcessByte(): reply not delivered, page Status, 28 bytes, reason: a "
+                       "zero byte hides its end\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find(" : ProcessByte(): reply not delivered, page Status, 28 bytes, reason: a "
+                       "zero byte hides the echo of the request\r\n"),
+              std::string::npos)
+        << log;
+    const std::string session = SessionLogText();
+    const size_t first = session.find("<Receive data end>");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(session.find("<Receive data end>", first + 1), std::string::npos);
+
+    // The page's next request is answered and shown as usual.
+    BeginStatusRequest();
+    m_port->Feed(kEcho + "1;0;0\r\nEOT");
+    EXPECT_EQ(m_page->Replies(), (std::vector<std::string>{"1;0;0\r\nEOT"}));
 }
 
 TEST_F(ReplyTest, ByteFFResetsCollectionInPromptMode) {

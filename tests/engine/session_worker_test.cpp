@@ -77,6 +77,7 @@ TEST_F(WorkerTest, InvalidCommandIdsAreLoggedAndTheNextCommandRuns) {
 }
 
 TEST_F(WorkerTest, SilentExchangeIsDroppedAtTheHundredFiftyFirstTick) {
+    EnableLogs(true, false);
     MakeSystem(COMM_DIRECT);
     m_system->AddCommand(Node(CMD_LOGIN, " "));
     m_system->AddCommand(Node(CMD_LOGIN, "\r"));
@@ -97,6 +98,13 @@ TEST_F(WorkerTest, SilentExchangeIsDroppedAtTheHundredFiftyFirstTick) {
     EXPECT_TRUE(m_system->QueuesEmpty());
     EXPECT_EQ(m_system->GetStatus(), STATUS_IDLE);
     EXPECT_EQ(m_port->Writes(), (std::vector<std::string>{" "}));
+    // The operator is logged out next: the debug log says why, once.
+    const std::string log = DebugLogText();
+    const std::string line =
+        " : WorkerProc(): System1 did not answer for 15 s, closing the link.\r\n";
+    const size_t at = log.find(line);
+    EXPECT_NE(at, std::string::npos) << log;
+    EXPECT_EQ(log.find(line, at + 1), std::string::npos) << log;
 }
 
 TEST_F(WorkerTest, ReplyWithoutItsEchoIsNeverShownAndTheIdleLimitEndsIt) {

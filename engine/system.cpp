@@ -103,6 +103,23 @@ bool CSystem::ClosePort() {
     return true;
 }
 
+bool CSystem::ReplacePort(CCommPort* port, CCommPort** old) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_inDoCommand) {
+        return false;
+    }
+    if (old) {
+        *old = Port;
+    }
+    Port = port;
+    return true;
+}
+
+bool CSystem::WorkerUsesPort() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_inDoCommand;
+}
+
 void CSystem::DeleteCurrentLocked() {
     delete CurCommand;
     CurCommand = nullptr;

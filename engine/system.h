@@ -10,7 +10,7 @@
 // its own lock, taken after m_lock when both are needed (a report while an exchange ends).
 //
 // Threads:
-//   Start, OpenPort, ClosePort, destructor: UI thread
+//   Start, OpenPort, ClosePort, ReplacePort, destructor: UI thread
 //   AddCommand, AbortCommand, ClearCommands, QueueLogin: any thread
 //   ProcessChunk: the receiving thread (one at a time; a page reply is handed to the UI thread
 //                 synchronously, so the UI thread may abort and queue commands meanwhile)
@@ -53,7 +53,8 @@ public:
 
     // Document's list (not owned).
     CSystem* Next = nullptr;
-    // The port; owned. Replaced only while the worker does not use it (see the document).
+    // The port; owned. Set directly only before Start; from then on replaced only through
+    // ReplacePort, on the UI thread, so that it is never deleted while the worker may use it.
     CCommPort* Port = nullptr;
 
     // Connection settings.
@@ -77,6 +78,13 @@ public:
     void ClearCommands();
     bool OpenPort();
     bool ClosePort();
+    // UI thread. Puts `port` in place of Port and hands the old one to `old` (the caller deletes
+    // it, outside every lock). Refused (false, nothing changed) while the worker runs DoCommand:
+    // it may then still wait on the old port (for the TCP connection, or in a dial pause) even
+    // after the command was aborted.
+    bool ReplacePort(CCommPort* port, CCommPort** old);
+    // Any thread: the worker is inside DoCommand (bringing the link up, waiting for it, sending).
+    bool WorkerUsesPort() const;
 
     // Receive side: the port hands each block it reads. `cancel` (may be null) cancels a pending
     // hand-over of a page reply to the UI thread (the port is closing).
@@ -110,6 +118,8 @@ protected:
     void SendCommand(int length);
     enum class DialOutcome { Connected, GivenUp, Failed };
     DialOutcome Dial();
+    // Waits for the TCP connection the frame is making; false when it did not come.
+    bool WaitForSocket(const CCommPort& port);
     // Sleeps program milliseconds; false when the System is being destroyed.
     bool WorkerSleep(int64_t ms);
 
@@ -161,6 +171,8 @@ private:
     // Counts the commands the worker has taken; guarded by m_lock. Tells a reply's hand-over
     // whether the exchange it answers is still the current one.
     uint64_t m_exchange = 0;
+    // The worker is inside DoCommand and may use Port; guarded by m_lock.
+    bool m_inDoCommand = false;
 
     // Serialises the session log's writes with the midnight roll (close, then open).
     void OpenLogLocked();

@@ -78,8 +78,12 @@ void CSystem::WorkerProc() {
         IdleTime = 0;
         if (CurCommand && Started == 0) {
             Started = 1;
+            m_inDoCommand = true;
             lock.unlock();
             DoCommand();
+            lock.lock();
+            m_inDoCommand = false;
+            lock.unlock();
         } else if (CurCommand) {
             // DoCommand returned without starting an exchange: the command failed.
             DropCurrentLocked();
@@ -153,19 +157,8 @@ void CSystem::DoCommand() {
         }
     }
 
-    if (commType == COMM_TCPIP && !port->SocketConnected()) {
-        for (int checks = 0; !port->SocketConnected(); ++checks) {
-            if (checks == kTcpConnectChecks) {
-                DebugLog("DoCommand(): Connect fail");
-                return;
-            }
-            if (!WorkerSleep(kTcpCheckMs)) {
-                return;
-            }
-        }
-        if (!WorkerSleep(kTcpSettleMs)) {
-            return;
-        }
+    if (commType == COMM_TCPIP && !port->SocketConnected() && !WaitForSocket(*port)) {
+        return;
     }
 
     // The receive side or AbortCommand may have removed the node during the waits.
@@ -203,6 +196,25 @@ void CSystem::DoCommand() {
         Status = StatusFor(commandId);
     }
     SendCommand(length);
+}
+
+// Up to 15 checks a second apart, then one more second for the fresh connection to settle. The
+// wait ends at once when the command is gone (aborted, or ended by what the unit sent): nothing
+// would be sent, and the worker would only keep the port busy.
+bool CSystem::WaitForSocket(const CCommPort& port) {
+    for (int checks = 0; !port.SocketConnected(); ++checks) {
+        if (!HasCurCommand()) {
+            return true;  // the next step finds the command gone
+        }
+        if (checks == kTcpConnectChecks) {
+            DebugLog("DoCommand(): Connect fail");
+            return false;
+        }
+        if (!WorkerSleep(kTcpCheckMs)) {
+            return false;
+        }
+    }
+    return !HasCurCommand() || WorkerSleep(kTcpSettleMs);
 }
 
 void CSystem::SendCommand(int length) {

@@ -122,7 +122,14 @@ bool CHalvoricDoc::AddCommPort(CSystem* system) {
             port->SetAddress(system->Telephone);
         }
         port->Owner = system;
-        InstallPort(system, port);
+        if (!InstallPort(system, port)) {
+            // The worker still uses the old port: the new settings are built into a port as
+            // soon as it is done (at the next Connect or Dial setup).
+            delete port;
+            m_portRebuildPending = true;
+            return false;
+        }
+        m_portRebuildPending = false;
         return true;
     } catch (const std::exception& e) {
         DebugLog(std::string("AddCommPort()fail\r\nreason:") + e.what());
@@ -130,17 +137,18 @@ bool CHalvoricDoc::AddCommPort(CSystem* system) {
     }
 }
 
-void CHalvoricDoc::InstallPort(CSystem* system, CCommPort* port) {
+bool CHalvoricDoc::InstallPort(CSystem* system, CCommPort* port) {
     CCommPort* old = nullptr;
     {
         std::lock_guard<std::mutex> portLock(m_portLock);
-        std::lock_guard<std::mutex> sessionLock(system->m_lock);
-        old = system->Port;
-        system->Port = port;
+        if (!system->ReplacePort(port, &old)) {
+            return false;
+        }
     }
     // Outside both locks: closing may wait for the port's read thread, which takes the
     // session lock to hand over what it read.
     delete old;
+    return true;
 }
 
 bool CHalvoricDoc::StartAll() {
@@ -282,7 +290,9 @@ void CHalvoricDoc::OnConnect() {
     if (!s) {
         return;
     }
-    if (s->HasCurCommand()) {
+    // A port still waiting for the settings Dial setup changed is built first; the worker may
+    // still be busy with the old one for a moment after Disconnect.
+    if (s->HasCurCommand() || (m_portRebuildPending && !AddCommPort(s))) {
         platform::MessageBox("Connecting...");
         return;
     }
@@ -329,8 +339,9 @@ void CHalvoricDoc::OnDialSetup() {
     if (!m_pDialogs->RunDialSetup(values)) {
         return;
     }
-    // The port is replaced below: only while the worker has no command that could be using it.
-    if (!CanDialSetup()) {
+    // A session started while the dialog was open: its settings are left alone. (A worker that
+    // is only finishing an aborted command keeps its port until it is done: see AddCommPort.)
+    if (theApp().m_bLoggedIn.load() || s->HasCurCommand()) {
         platform::MessageBox("Connecting...");
         return;
     }
@@ -357,7 +368,7 @@ void CHalvoricDoc::OnDialSetup() {
 
 bool CHalvoricDoc::CanDialSetup() const {
     const CSystem* s = m_pSystems;
-    return !theApp().m_bLoggedIn.load() && (!s || !s->HasCurCommand());
+    return !theApp().m_bLoggedIn.load() && (!s || (!s->HasCurCommand() && !s->WorkerUsesPort()));
 }
 
 bool CHalvoricDoc::CanPhoneBook() const {

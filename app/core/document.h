@@ -89,8 +89,9 @@ protected:
     // The one-second tick's work (timer thread).
     void OnSecondTick();
     void RollLogsOnNewDay(const platform::LocalTime& now);
-    // Replaces the System's port; the old one is deleted after the swap.
-    void InstallPort(CSystem* system, CCommPort* port);
+    // Replaces the System's port; the old one is deleted after the swap. False (nothing
+    // changed) while the worker may still use the old port.
+    bool InstallPort(CSystem* system, CCommPort* port);
     // A login step is current, or waits at the head of the queue to be taken.
     static bool LoginUnderway(const CSystem& system);
     // A port's link answer, taken so that Dial setup cannot swap the port meanwhile.
@@ -106,6 +107,9 @@ protected:
     mutable std::mutex m_portLock;
     // The local date of the open logs; set before the timers start, then the timer thread's.
     platform::LocalTime m_logDate;
+    // UI thread: Dial setup changed the settings while the worker still used the old port; the
+    // new port is built at the next Connect (or Dial setup).
+    bool m_portRebuildPending = false;
     // UI thread: the end of the settle time after "Disconnect" (program milliseconds).
     int64_t m_disconnectSettleEndMs = 0;
 };

@@ -17,6 +17,8 @@
 #include "platform/clock.h"
 #include "platform/ini_file.h"
 #include "platform/window_messages.h"
+#include "tests/support/loopback_server.h"
+#include "tests/support/port_frame.h"
 #include "tests/support/session_fixture.h"
 
 namespace {
@@ -442,6 +444,51 @@ TEST_F(DocumentTest, DialSetupCancelledOrBusyChangesNothing) {
     EXPECT_EQ(m_doc->FirstSystem()->Port, old);
     EXPECT_EQ(m_doc->FirstSystem()->SerialNo, 1);
     EXPECT_EQ(ReadWholeFile(m_iniPath).find("SerialNo=5"), std::string::npos);
+}
+
+TEST_F(DocumentTest, DialSetupRightAfterDisconnectNeverTakesThePortFromTheWorker) {
+    // Connect to a TCP/IP site that never accepts; Disconnect while the worker waits for the
+    // connection; OK in Dial setup within that wait. The worker still holds the old port: it is
+    // kept until the worker is done with it, and the next Connect runs on a port built from the
+    // new settings. (Deleted at once, the worker's next look at the port would be a use after
+    // free.)
+    LoopbackServer server;
+    ASSERT_TRUE(server.ListenFull());
+    theApp().m_nCommType = COMM_TCPIP;
+    theApp().m_strTelephone = server.Address();
+    MakeDocument().SetPortFactory([] { return new CCommPort; });
+    ASSERT_TRUE(m_doc->OnNewDocument());
+    CSystem* s = m_doc->FirstSystem();
+    PortFrame frame(s);
+    frame.AsMainWindow();
+    m_dialogs.selectedPhone = server.Address();
+    // Real time, so that the worker's one-second checks leave room for the operator's steps.
+    platform::Clock::SetTimeScale(1.0);
+
+    m_doc->OnConnect();
+    ASSERT_TRUE(RunUntil([&] { return s->Port->ConnectThreadRunning(); }, 10000));
+    ASSERT_TRUE(s->WorkerUsesPort());
+    CCommPort* const old = s->Port;
+    m_doc->OnDisconnect();
+    m_doc->OnDialSetup();
+    EXPECT_EQ(s->SerialNo, 5);
+    EXPECT_NE(ReadWholeFile(m_iniPath).find("SerialNo=5\r\n"), std::string::npos);
+
+    // The worker lets go of the port within a second of the Disconnect.
+    EXPECT_TRUE(RunUntil([&] { return m_doc->CanDialSetup(); }, 3000));
+    RunFor(1500);
+    EXPECT_FALSE(s->WorkerUsesPort());
+    m_doc->OnConnect();
+    EXPECT_NE(s->Port, old);
+    EXPECT_EQ(s->Port->Owner, s);
+    EXPECT_EQ(s->Port->GetAddress(), server.Address());
+    EXPECT_TRUE(m_prompts.Texts().empty());
+    ASSERT_TRUE(RunUntil([&] { return s->Port->ConnectThreadRunning(); }, 10000));
+
+    m_doc->OnDisconnect();
+    RunFor(500);
+    m_doc.reset();  // before the frame that closes its ports
+    m_frame->AsMainWindow();
 }
 
 TEST_F(DocumentTest, PhoneBookSaveFailureKeepsTheList) {

@@ -301,6 +301,31 @@ TEST_F(WorkerTest, AbortDuringTheLinkWaitLetsTheNextCommandRun) {
     EXPECT_FALSE(Stopped());
 }
 
+TEST_F(WorkerTest, AbortDuringTheTcpWaitFreesThePortAtOnce) {
+    // Disconnect while the worker waits for a connection that never comes: the wait ends with
+    // the command, and until it has ended the port cannot be taken from under the worker.
+    MakeSystem(COMM_TCPIP);
+    m_system->AddCommand(Node(CMD_LOGIN, " "));
+    m_system->Start();
+    ASSERT_TRUE(RunUntil([&] { return m_frame->Count(platform::WM_SYSTEM_START) > 0; }));
+    ASSERT_TRUE(m_system->WorkerUsesPort());
+    auto* spare = new ScriptedPort(COMM_TCPIP);
+    CCommPort* old = nullptr;
+    EXPECT_FALSE(m_system->ReplacePort(spare, &old));
+    EXPECT_EQ(m_system->Port, m_port);
+
+    const int64_t abortedAt = platform::Clock::NowMs();
+    m_system->AbortCommand();
+    ASSERT_TRUE(RunUntil([&] { return !m_system->WorkerUsesPort(); }, 20000));
+    // One check of the link, not the rest of the 15 s wait.
+    EXPECT_LT(platform::Clock::NowMs() - abortedAt, 5000);
+    ASSERT_TRUE(m_system->ReplacePort(spare, &old));
+    EXPECT_EQ(old, m_port);
+    delete old;
+    m_port = spare;
+    EXPECT_FALSE(Stopped());
+}
+
 TEST_F(WorkerTest, DestroyingTheSystemEndsTheWorkerDuringALongWait) {
     platform::Clock::SetTimeScale(1.0);
     MakeSystem(COMM_TCPIP);

@@ -80,6 +80,10 @@ bool ApplyLineSettings(const SerialLineSettings& settings, termios* tio, int* cu
         return Fail(error, "1.5 stop bits need 5 data bits; the line has " +
                                std::to_string(settings.dataBits));
     }
+    // And with 5 data bits a UART's "two" is one and a half: two stop bits cannot be had there.
+    if (settings.stopIndex == STOP_TWO && settings.dataBits == 5) {
+        return Fail(error, "2 stop bits need 6 to 8 data bits; with 5 the line sends 1.5");
+    }
     if (settings.handshake & HANDSHAKE_DSR_DTR) {
         return Fail(error, "DSR/DTR handshake is not available on this system");
     }

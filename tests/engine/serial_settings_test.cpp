@@ -28,7 +28,8 @@ SerialLineSettings Line(uint8_t dataBits, uint8_t parity, uint8_t stop) {
     return s;
 }
 
-TEST(SerialSettingsTest, OneAndAHalfStopBitsOnlyWithFiveDataBits) {
+TEST(SerialSettingsTest, StopBitsAreWhatTheUartSendsWithThatManyDataBits) {
+    // CSTOPB gives 1.5 stop bits with 5 data bits and 2 with more.
     Applied a = Apply(Line(5, PARITY_NONE, STOP_ONE_AND_HALF));
     ASSERT_TRUE(a.ok);
     EXPECT_TRUE(a.tio.c_cflag & CSTOPB);
@@ -36,7 +37,25 @@ TEST(SerialSettingsTest, OneAndAHalfStopBitsOnlyWithFiveDataBits) {
         a = Apply(Line(bits, PARITY_NONE, STOP_ONE_AND_HALF));
         EXPECT_FALSE(a.ok);
         EXPECT_EQ(a.error, "1.5 stop bits need 5 data bits; the line has " + std::to_string(bits));
+        a = Apply(Line(bits, PARITY_NONE, STOP_TWO));
+        ASSERT_TRUE(a.ok) << a.error;
+        EXPECT_TRUE(a.tio.c_cflag & CSTOPB);
     }
+    a = Apply(Line(5, PARITY_NONE, STOP_TWO));
+    EXPECT_FALSE(a.ok);
+    EXPECT_EQ(a.error, "2 stop bits need 6 to 8 data bits; with 5 the line sends 1.5");
+    EXPECT_TRUE(Apply(Line(5, PARITY_NONE, STOP_ONE)).ok);
+}
+
+TEST(SerialSettingsTest, BreaksAreIgnoredNotReadAsZeroBytes) {
+    const Applied a = Apply(SerialLineSettings{});
+    ASSERT_TRUE(a.ok);
+    EXPECT_TRUE(a.tio.c_iflag & IGNBRK);
+    EXPECT_FALSE(a.tio.c_iflag & (BRKINT | PARMRK));
+    termios dropped = a.tio;
+    dropped.c_iflag &= ~IGNBRK;
+    std::string error;
+    EXPECT_FALSE(LineTookSettings(a.tio, dropped, &error));
 }
 
 TEST(SerialSettingsTest, OutOfTableSettingsAreRefused) {

@@ -139,7 +139,8 @@ void CConsole::Shutdown() {
         platform::SetDispatcher(nullptr);
         m_dispatcher.reset();
     }
-    theApp().CloseDebugLog();
+    // No closing block at exit: the process ending closes the log as it stands.
+    theApp().CloseDebugLogQuietly();
     if (m_promptsInstalled) {
         platform::SetPromptService(nullptr);
         m_promptsInstalled = false;

@@ -24,6 +24,10 @@ void CHalvoricApp::CloseDebugLog() {
     m_fileDebugLog.Close();
 }
 
+void CHalvoricApp::CloseDebugLogQuietly() {
+    m_fileDebugLog.CloseQuietly();
+}
+
 void CHalvoricApp::WriteDebugLog(const std::string& text, bool raw) {
     std::string reason;
     if (!m_fileDebugLog.WriteLine(text, raw, &reason) && !reason.empty()) {

@@ -44,7 +44,10 @@ public:
     // The debug log "OPDebug %Y-%m-%d.Log" in m_strLogDir. False when it cannot be opened (the
     // console then runs without one; the reason goes to stderr).
     bool OpenDebugLog();
+    // Writes the closing block ("Log End!") and closes: the midnight roll.
     void CloseDebugLog();
+    // Closes without a closing block: the process ends (what was written stays as it is).
+    void CloseDebugLogQuietly();
     void WriteDebugLog(const std::string& text, bool raw = false);
     bool DebugLogOpen() const;
 

@@ -49,6 +49,9 @@ bool CConsole::Start(const StartupOptions& options) {
         return Fail(kExitStartFailed);
     }
     LoadSettings(options);
+    if (m_instanceLock && !m_instanceLock->FallbackNote().empty()) {
+        DebugLog(m_instanceLock->FallbackNote());
+    }
     if (!CheckConnectSite(options)) {
         return Fail(kExitUsage);
     }

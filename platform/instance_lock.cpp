@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
@@ -9,16 +10,27 @@
 
 namespace platform {
 
-std::string InstanceLock::DefaultFolder() {
+std::string InstanceLock::DefaultFolder(std::string* note) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/') {
+    if (!runtime || runtime[0] != '/') {
+        return "/tmp";
+    }
+    // After su or sudo -u the variable often names the first user's folder, or one that is gone.
+    struct stat st {};
+    const bool exists = stat(runtime, &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
         return runtime;
+    }
+    const int err = exists ? ENOTDIR : errno;
+    if (note) {
+        *note = std::string("XDG_RUNTIME_DIR=") + runtime + " is not a folder (" +
+                std::strerror(err) + "); the single-instance lock is kept in /tmp instead.";
     }
     return "/tmp";
 }
 
 InstanceLock::InstanceLock(const std::string& folder, const std::string& name) {
-    std::string dir = folder.empty() ? DefaultFolder() : folder;
+    std::string dir = folder.empty() ? DefaultFolder(&m_note) : folder;
     if (!dir.empty() && dir.back() == '/') {
         dir.pop_back();
     }

@@ -1,5 +1,6 @@
 // The single-instance lock: a file named "CvHist" in $XDG_RUNTIME_DIR (or /tmp when that is not
-// set) held with flock() for as long as the process runs. A second copy of the console finds it
+// set, or names no folder, as after su or sudo -u) held with flock() for as long as the process
+// runs. A second copy of the console finds it
 // held and is told so; the kernel releases it when the holder ends, however it ends.
 //
 // Not thread safe; the start-up thread uses it.
@@ -13,7 +14,7 @@ class InstanceLock {
 public:
     enum class Result { Acquired, AlreadyRunning, Error };
 
-    // `folder` empty: $XDG_RUNTIME_DIR, or /tmp.
+    // `folder` empty: DefaultFolder().
     explicit InstanceLock(const std::string& folder = {}, const std::string& name = "CvHist");
     ~InstanceLock();  // releases the lock
     InstanceLock(const InstanceLock&) = delete;
@@ -24,12 +25,17 @@ public:
     bool Held() const { return m_fd >= 0; }
     const std::string& Path() const { return m_path; }
     const std::string& ErrorText() const { return m_error; }
+    // Why the lock is not in $XDG_RUNTIME_DIR although that is set; empty otherwise.
+    const std::string& FallbackNote() const { return m_note; }
 
-    static std::string DefaultFolder();
+    // $XDG_RUNTIME_DIR, or /tmp when it is unset or not an existing folder (`note` then says why,
+    // when it was set).
+    static std::string DefaultFolder(std::string* note = nullptr);
 
 private:
     std::string m_path;
     std::string m_error;
+    std::string m_note;
     int m_fd = -1;
 };
 

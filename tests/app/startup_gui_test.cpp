@@ -107,6 +107,37 @@ TEST_F(ProgramTest, SecondCopyIsRefusedAndFirstEndsInOrderOnSigterm) {
     EXPECT_TRUE(third.Running());
 }
 
+TEST_F(ProgramTest, RuntimeFolderThatIsGoneStillStartsAndIsLogged) {
+    // As after su or sudo -u: the variable names a folder that is not there. The lock is then
+    // kept in /tmp, which other programs on this machine may hold: the test gives way to them.
+    WriteIni("[Settings]\r\nDebugLog=1\r\n");
+    const std::string logDir = m_root.MakeSub("app/Log");
+    const std::string gone = m_root.Path() + "/run/user/4242";
+    ChildProgram program(kProgram, {}, m_appDir,
+                         {{"XDG_RUNTIME_DIR", gone}, {"QT_QPA_PLATFORM", "offscreen"}});
+    ASSERT_TRUE(program.Started());
+    const std::string note = "XDG_RUNTIME_DIR=" + gone +
+                             " is not a folder (No such file or directory); the single-instance "
+                             "lock is kept in /tmp instead.";
+    auto logText = [&] {
+        const std::vector<std::string> logs = TempDir::FileNames(logDir);
+        return logs.empty() ? std::string() : ReadWholeFile(logDir + "/" + logs[0]);
+    };
+    WaitFor(
+        [&] { return logText().find("StartAll OK") != std::string::npos || !program.Running(); },
+        kProcessTimeoutMs);
+    if (!program.Running()) {
+        const ProgramResult ended = program.Wait(0);
+        if (ended.err.find("Program has started!") != std::string::npos) {
+            GTEST_SKIP() << "another program holds /tmp/CvHist";
+        }
+        FAIL() << "the console did not start: " << ended.err;
+    }
+    EXPECT_NE(logText().find(" : " + note + "\r\n"), std::string::npos) << logText();
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(kProcessTimeoutMs).exitStatus, 0);
+}
+
 TEST_F(ProgramTest, ConnectToAnUnknownSiteEndsWithStatusTwo) {
     WriteIni("[PhoneBook]\r\nCount=2\r\n1=North Yard,1234\r\n2=Depot,#7\r\n");
     for (const char* name : {"Nowhere", "north yard", "North Yard "}) {

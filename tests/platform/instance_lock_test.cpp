@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "tests/support/temp_dir.h"
@@ -124,15 +125,35 @@ TEST(InstanceLock, UnusableFolderIsAnErrorWithItsReason) {
     EXPECT_NE(lock.ErrorText().find("/missing/CvHist"), std::string::npos) << lock.ErrorText();
 }
 
-TEST(InstanceLock, FolderFromTheRuntimeDirectory) {
+TEST(InstanceLock, FolderFromTheRuntimeDirectoryOrTmpWhenItIsMissing) {
     const char* saved = getenv("XDG_RUNTIME_DIR");
     std::string keep = saved ? saved : "";
-    setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
-    EXPECT_EQ(InstanceLock().Path(), "/run/user/4242/CvHist");
+    TempDir dir;
+    setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+    EXPECT_EQ(InstanceLock().Path(), dir.Path() + "/CvHist");
+    EXPECT_TRUE(InstanceLock().FallbackNote().empty());
     unsetenv("XDG_RUNTIME_DIR");
     EXPECT_EQ(InstanceLock().Path(), "/tmp/CvHist");
+    EXPECT_TRUE(InstanceLock().FallbackNote().empty());
+
+    // Set but gone (as after su or sudo -u), or not a folder: the console still starts, with
+    // the lock where it is kept when the variable is unset, and says why.
+    const std::string missing = dir.Path() + "/user/4242";
+    setenv("XDG_RUNTIME_DIR", missing.c_str(), 1);
+    InstanceLock lock;
+    EXPECT_EQ(lock.Path(), "/tmp/CvHist");
+    EXPECT_EQ(lock.FallbackNote(), "XDG_RUNTIME_DIR=" + missing +
+                                       " is not a folder (No such file or directory); the "
+                                       "single-instance lock is kept in /tmp instead.");
+    const std::string file = dir.Path() + "/file";
+    std::ofstream(file) << "x";
+    setenv("XDG_RUNTIME_DIR", file.c_str(), 1);
+    EXPECT_EQ(InstanceLock().Path(), "/tmp/CvHist");
+    EXPECT_NE(InstanceLock().FallbackNote().find("(Not a directory)"), std::string::npos);
     if (saved) {
         setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
+    } else {
+        unsetenv("XDG_RUNTIME_DIR");
     }
 }
 

@@ -57,6 +57,30 @@ bool ParseHeader(const std::string& line, std::string* name) {
     return true;
 }
 
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
+
+bool Enclosed(const std::string& text) {
+    return text.size() >= 2 && IsQuote(text.front()) && text.back() == text.front();
+}
+
+// A value enclosed in one pair of matching quotes, as Windows tools write them, is read without
+// them.
+std::string Unquoted(std::string value) {
+    return Enclosed(value) ? value.substr(1, value.size() - 2) : value;
+}
+
+// The value as written to the file: one that the reader would take for quoted (it begins and
+// ends with the same quote, blanks aside) is quoted once more, so that it reads back whole.
+std::string Quoted(const std::string& value) {
+    const std::string trimmed = Trim(value);
+    if (Enclosed(trimmed)) {
+        return trimmed.front() + value + trimmed.front();
+    }
+    return value;
+}
+
 bool ParseEntry(const std::string& line, std::string* key, std::string* value) {
     size_t at = 0;
     while (at < line.size() && IsBlank(line[at])) {
@@ -77,7 +101,7 @@ bool ParseEntry(const std::string& line, std::string* key, std::string* value) {
         *key = k;
     }
     if (value) {
-        *value = Trim(line.substr(eq + 1));
+        *value = Unquoted(Trim(line.substr(eq + 1)));
     }
     return true;
 }
@@ -90,6 +114,11 @@ std::string OneLine(const std::string& text, bool isKey) {
         }
     }
     return out;
+}
+
+// A value as its entry line holds it.
+std::string ValueText(const std::string& value) {
+    return Quoted(OneLine(value, false));
 }
 
 // "[section]". Built by appending: GCC 12 at -O3 warns falsely on "[" + a temporary string.
@@ -227,13 +256,13 @@ void IniText::ReplaceSection(const std::string& section,
             m_lines.push_back(HeaderLine(section));
             headerWritten = true;
         }
-        m_lines.push_back(cleanKey + "=" + OneLine(value, false));
+        m_lines.push_back(cleanKey + "=" + ValueText(value));
     }
 }
 
 void IniText::Set(const std::string& section, const std::string& key, const std::string& value) {
     const std::string cleanKey = Trim(OneLine(key, true));
-    const std::string cleanValue = OneLine(value, false);
+    const std::string cleanValue = ValueText(value);
     if (cleanKey.empty()) {
         return;
     }

@@ -2,7 +2,9 @@
 // a section; "key=value" is an entry (key and value trimmed of blanks); lines starting with ';'
 // or '#', blank lines and any other line are kept as they stand but are never entries. Sections
 // and keys compare without regard to ASCII case; the first section and the first key of a name
-// win, as they do on Windows. Values are 8-bit bytes.
+// win, as they do on Windows. A value enclosed in one pair of matching quotes (" or ') is read
+// without them; a value that begins and ends with the same quote is written with one more pair.
+// Values are 8-bit bytes.
 #pragma once
 
 #include <string>

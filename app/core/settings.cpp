@@ -62,9 +62,12 @@ bool WriteDialSetup(platform::IniFile& ini, uint8_t serialNo, uint8_t baudIndex,
     if (baudIndex >= kBaudRates.size()) {
         baudIndex = kDefaultBaudIndex;
     }
-    ini.SetInt(kCommSetup, "SerialNo", serialNo);
-    ini.SetInt(kCommSetup, "BaudRate", kBaudRates[baudIndex]);
-    if (ini.Save()) {
+    const int baud = kBaudRates[baudIndex];
+    // On the file as it is now: a key the operator changed by hand meanwhile stays as it is.
+    if (ini.Update([&](platform::IniFile& file) {
+            file.SetInt(kCommSetup, "SerialNo", serialNo);
+            file.SetInt(kCommSetup, "BaudRate", baud);
+        })) {
         return true;
     }
     if (error) {

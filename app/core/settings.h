@@ -29,7 +29,8 @@ uint8_t CommTypeFromProfile(int value);  // 0, 1 or 2; anything else gives 1 (di
 void Read(const platform::IniFile& ini, const std::string& appDir, CHalvoricApp& app);
 
 // What "Dial setup" keeps: [CommSetup] "SerialNo" (the COM number) and "BaudRate" (the baud value
-// at `baudIndex`), saved at once. False with the reason in `error` when the file cannot be saved.
+// at `baudIndex`), written at once into the file as it is on disk then (IniFile::Update). False
+// with the reason in `error` when the file cannot be saved.
 bool WriteDialSetup(platform::IniFile& ini, uint8_t serialNo, uint8_t baudIndex,
                     std::string* error = nullptr);
 

@@ -3,6 +3,7 @@
 #include "app/core/document.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -491,16 +492,82 @@ TEST_F(DocumentTest, DialSetupRightAfterDisconnectNeverTakesThePortFromTheWorker
     m_frame->AsMainWindow();
 }
 
+TEST_F(DocumentTest, HandEditsToTheFileSurviveEverySave) {
+    // The operator edits Corvantis.ini while the console runs (as the README says to): each save
+    // changes only its own keys of the file as it is then.
+    StartDocument();
+    auto edit = [this](const std::string& from, const std::string& to) {
+        std::string text = ReadWholeFile(m_iniPath);
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << text;
+        text.replace(at, from.size(), to);
+        std::ofstream(m_iniPath, std::ios::binary | std::ios::trunc) << text;
+    };
+    edit("Telephone=#7\r\n", "Telephone=5550199\r\n[Settings]\r\nWriteLog=1\r\n");
+    auto* entry = new CPhoneEntry;
+    entry->SetSiteName("Depot");
+    entry->SetPhone("#7");
+    m_doc->AddPhoneEntry(entry);
+    ASSERT_TRUE(m_doc->SavePhoneBook()) << m_doc->LastSaveError();
+    EXPECT_EQ(ReadWholeFile(m_iniPath),
+              "[CommSetup]\r\nSerialNo=1\r\nBaudRate=9600\r\nTelephone=5550199\r\n"
+              "[Settings]\r\nWriteLog=1\r\n"
+              "[PhoneBook]\r\nCount=2\r\n1=North Yard,5551234\r\n2=Depot,#7\r\n");
+
+    edit("WriteLog=1\r\n", "WriteLog=1\r\nDebugLog=1\r\n");
+    m_doc->OnDialSetup();
+    EXPECT_EQ(ReadWholeFile(m_iniPath),
+              "[CommSetup]\r\nSerialNo=5\r\nBaudRate=19200\r\nTelephone=5550199\r\n"
+              "[Settings]\r\nWriteLog=1\r\nDebugLog=1\r\n"
+              "[PhoneBook]\r\nCount=2\r\n1=North Yard,5551234\r\n2=Depot,#7\r\n");
+    EXPECT_TRUE(m_prompts.Texts().empty());
+}
+
+TEST_F(DocumentTest, ReadOnlyFileIsLeftAsItIsAndTheOperatorIsToldOnce) {
+    StartDocument();
+    ASSERT_EQ(chmod(m_iniPath.c_str(), 0444), 0);
+    const std::string before = ReadWholeFile(m_iniPath);
+    auto* entry = new CPhoneEntry;
+    entry->SetSiteName("Depot");
+    entry->SetPhone("#7");
+    m_doc->AddPhoneEntry(entry);
+    EXPECT_FALSE(m_doc->SavePhoneBook());
+    m_doc->OnDialSetup();
+    m_doc->RemovePhoneEntry(0);
+    EXPECT_FALSE(m_doc->SavePhoneBook());
+
+    EXPECT_EQ(ReadWholeFile(m_iniPath), before);
+    EXPECT_EQ(TempDir::FileNames(m_temp.Path()),
+              (std::vector<std::string>{"Corvantis.ini", "Log"}));
+    ASSERT_EQ(m_prompts.Texts().size(), 1u);
+    EXPECT_EQ(m_prompts.Last(), "The settings file " + m_iniPath +
+                                    " is read-only, so changes are not saved to it.\nThey are "
+                                    "kept until the program ends.");
+    EXPECT_NE(m_doc->LastSaveError().find("read-only"), std::string::npos);
+    // The changes hold while the program runs.
+    EXPECT_EQ(m_doc->FirstSystem()->SerialNo, 5);
+    EXPECT_EQ(m_doc->FirstSystem()->Port->SerialNo, 5);
+    ASSERT_NE(m_doc->GetPhoneEntry(0), nullptr);
+    EXPECT_STREQ(m_doc->GetPhoneEntry(0)->siteName, "Depot");
+
+    // Made writable again, the next save writes what the program holds.
+    ASSERT_EQ(chmod(m_iniPath.c_str(), 0644), 0);
+    ASSERT_TRUE(m_doc->SavePhoneBook()) << m_doc->LastSaveError();
+    EXPECT_NE(ReadWholeFile(m_iniPath).find("[PhoneBook]\r\nCount=1\r\n1=Depot,#7\r\n"),
+              std::string::npos);
+}
+
 TEST_F(DocumentTest, PhoneBookSaveFailureKeepsTheList) {
     MakeDocument().LoadPhoneBook();
-    std::filesystem::remove(m_iniPath);
-    std::filesystem::create_directory(m_iniPath);  // the file cannot be replaced now
+    // The folder of the file is gone: nothing can be saved now.
+    ASSERT_TRUE(m_ini.Load(m_temp.Path() + "/gone/Corvantis.ini"));
     auto* entry = new CPhoneEntry;
     entry->SetSiteName("Depot");
     entry->SetPhone("#7");
     m_doc->AddPhoneEntry(entry);
     EXPECT_FALSE(m_doc->SavePhoneBook());
     EXPECT_FALSE(m_doc->LastSaveError().empty());
+    EXPECT_EQ(m_prompts.Last(), "The phone book could not be saved:\n" + m_doc->LastSaveError());
     EXPECT_EQ(m_doc->GetPhoneEntry(1), entry);
     m_doc->RemovePhoneEntry(0);
     EXPECT_EQ(m_doc->GetPhoneEntry(0), entry);

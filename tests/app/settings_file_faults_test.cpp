@@ -7,6 +7,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -242,6 +243,11 @@ protected:
 };
 
 TEST_F(FailingSave, ReadOnlyFolder) {
+    // The file itself is the user's to write (the child runs as "nobody" when this test runs as
+    // root); only the folder is not.
+    if (RunningAsRoot()) {
+        ASSERT_EQ(chown(m_path.c_str(), 65534, 65534), 0);
+    }
     ASSERT_EQ(chmod(m_dir.Path().c_str(), 0555), 0);
     EXPECT_EQ(RunInChild([this] { return SaveFails("cannot create a temporary file"); }, true), 0);
     chmod(m_dir.Path().c_str(), 0700);

@@ -246,6 +246,52 @@ TEST(IniFileSave, KeepsPermissionsAndLinks) {
     EXPECT_EQ(files, 2);
 }
 
+TEST(IniFileSave, UpdateChangesOnlyItsKeysOfTheFileAsItIsNow) {
+    TempDir dir;
+    IniFile ini;
+    LoadText(ini, dir, "[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
+    // Changed on disk meanwhile: a key added, one changed, one removed.
+    WriteFile(In(dir, "Corvantis.ini"), "[A]\r\nx=3\r\nnew=4\r\n[C]\r\nz=5\r\n");
+    ASSERT_TRUE(ini.Update([](IniFile& file) { file.SetInt("B", "y", 6); }));
+    EXPECT_EQ(ReadWholeFile(In(dir, "Corvantis.ini")),
+              "[A]\r\nx=3\r\nnew=4\r\n[C]\r\nz=5\r\n[B]\r\ny=6\r\n");
+    EXPECT_EQ(ini.GetInt("A", "x", 0), 3);
+
+    // Removed by hand: the change is all the file then holds.
+    std::filesystem::remove(In(dir, "Corvantis.ini"));
+    ASSERT_TRUE(ini.Update([](IniFile& file) { file.SetInt("B", "y", 7); }));
+    EXPECT_EQ(ReadWholeFile(In(dir, "Corvantis.ini")), "[B]\r\ny=7\r\n");
+
+    // Damaged meanwhile: what cannot be read is kept aside, the rest is kept.
+    WriteFile(In(dir, "Corvantis.ini"), std::string("[B]\r\ny=7\r\nbad=\0\r\n[D]\r\nw=1\r\n", 27));
+    ASSERT_TRUE(ini.Update([](IniFile& file) { file.SetInt("B", "y", 8); }));
+    EXPECT_EQ(ReadWholeFile(In(dir, "Corvantis.ini")), "[B]\r\ny=8\r\n[D]\r\nw=1\r\n");
+    EXPECT_EQ(ini.KeptAsidePath().rfind(In(dir, "Corvantis.ini.damaged-"), 0), 0u);
+}
+
+TEST(IniFileSave, ReadOnlyFileIsNeverReplaced) {
+    TempDir dir;
+    IniFile ini;
+    const std::string text = "[A]\r\nx=1\r\n";
+    LoadText(ini, dir, text);
+    const std::string path = In(dir, "Corvantis.ini");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    ini.SetInt("A", "x", 2);
+    EXPECT_FALSE(ini.Save());
+    EXPECT_TRUE(ini.RefusedReadOnly());
+    EXPECT_EQ(ini.LastError(), "the settings file " + path + " is read-only");
+    EXPECT_FALSE(ini.Update([](IniFile& file) { file.SetInt("A", "y", 3); }));
+    EXPECT_EQ(ReadWholeFile(path), text);
+    EXPECT_EQ(TempDir::FileNames(dir.Path()), std::vector<std::string>{"Corvantis.ini"});
+    // The change stays in memory.
+    EXPECT_EQ(ini.GetInt("A", "y", 0), 3);
+
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    EXPECT_TRUE(ini.Save());
+    EXPECT_FALSE(ini.RefusedReadOnly());
+    EXPECT_EQ(ReadWholeFile(path), "[A]\r\nx=1\r\ny=3\r\n");
+}
+
 TEST(IniFileSave, FailureIsReported) {
     TempDir dir;
     IniFile ini;

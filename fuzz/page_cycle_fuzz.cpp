@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "pages/cycle_settings.h"
+#include "protocol/cycle_records.h"
 
 namespace {
 

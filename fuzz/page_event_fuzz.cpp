@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "pages/event_list.h"
+#include "protocol/event_lines.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "pages/status_reply.h"
+#include "protocol/status_reply.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const StatusReply reply = ParseStatusReply(text);
 
     for (const DryerDetail& dryer : reply.dryers) {
-        FUZZ_CHECK(dryer.alarm == (dryer.color == ColorFromName("Red")));
+        FUZZ_CHECK(dryer.alarm == (dryer.colour == DryerColour::Red));
         for (const std::string* value : {&dryer.alarmTime, &dryer.status, &dryer.model}) {
             FUZZ_CHECK(!Holds(*value, ";,"));
             FUZZ_CHECK(value->size() <= text.size());

@@ -1,17 +1,10 @@
-// The event list of unit page 61, without widgets: the request texts, one screen page of the
-// reply, and the sort heads' state.
-//
-// A reply, once its "\r\nEOT" is dropped, is lines separated by "\r\n": line 0 is
-// "current page,number of pages", every further line one event
-// "dryer,event,description,date,time".
+// The Event page's sort heads, on top of the page 61 lines.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <string>
 
-constexpr int kEventRows = 18;
-constexpr int kEventColumns = 5;
+#include "protocol/event_lines.h"
 
 // Head ids and the sort keys the unit knows: 1 event, 2 dryer, 3 date and time.
 constexpr int kHeadEvent = 40001;
@@ -23,19 +16,6 @@ constexpr int kHeadCount = 4;
 
 // Paging buttons and the navigation step each sends.
 constexpr int kFirstPageButton = 30001;  // step 1 first, 2 previous, 3 next, 4 last
-
-struct EventScreen {
-    std::string label;  // "3 of 12"
-    std::array<std::array<std::string, kEventColumns>, kEventRows> rows;
-};
-
-// "/61.htm?val=0-0\r" when a is 0; "/61.htm?val=0-" a "\r" when b is -1 (a navigation step);
-// otherwise "/61.htm?val=" a "-" b "\r" (a sort key and direction).
-std::string BuildEventRequest(int a, int b);
-
-// One screen page from a reply ("\r\nEOT" dropped). Rows past the reply's events are empty; events
-// past the eighteenth are dropped.
-EventScreen ParseEventReply(const std::string& text);
 
 // The sort key and direction the page asks for, and the pictures of the four heads.
 class EventSortHeads {

@@ -7,7 +7,7 @@
 #include "engine/page_windows.h"
 #include "engine/system.h"
 #include "pages/dialog_units.h"
-#include "pages/status_reply.h"
+#include "pages/dryer_colour.h"
 #include "platform/clock.h"
 #include "res/pictures.h"
 #include "res/status_layout.h"
@@ -187,7 +187,7 @@ void CWebPage_Status::ShowDryers(const StatusReply& reply) {
         row.standby->setVisible(DryerBit(reply.standbyMask, k));
         row.reset->setVisible(detail.alarm);
         for (CStaticEx* cell : {row.alarmTime, row.status, row.model}) {
-            cell->m_crColor = detail.color;
+            cell->m_crColor = QColorOf(detail.colour);
             cell->update();
         }
         row.alarmTime->SetWindowText(FromLatin1(detail.alarmTime));

@@ -4,7 +4,7 @@
 
 #include "app/state/app_state.h"
 #include "engine/page_windows.h"
-#include "pages/split_fields.h"
+#include "protocol/split_fields.h"
 #include "pages/web_page.h"
 #include "tests/support/gui/page_fixture.h"
 

@@ -1,6 +1,6 @@
-#include "pages/status_reply.h"
+#include "protocol/status_reply.h"
 
-#include "pages/split_fields.h"
+#include "protocol/split_fields.h"
 
 uint8_t ParseMask(const std::string& text) {
     size_t i = 0;
@@ -21,23 +21,41 @@ uint8_t ParseMask(const std::string& text) {
     return static_cast<uint8_t>(negative ? (256 - value) & 0xFF : value);
 }
 
-QColor ColorFromName(const std::string& name) {
+DryerColour DryerColourFromName(const std::string& name) {
     if (name == "Red") {
-        return QColor(255, 0, 0);
+        return DryerColour::Red;
     }
     if (name == "Lightgrey") {
-        return QColor(211, 211, 211);
+        return DryerColour::Lightgrey;
     }
     if (name == "Green") {
-        return QColor(0, 128, 0);
+        return DryerColour::Green;
     }
     if (name == "Orange") {
-        return QColor(255, 165, 0);
+        return DryerColour::Orange;
     }
     if (name == "Blue") {
-        return QColor(0, 0, 255);
+        return DryerColour::Blue;
     }
-    return QColor(0, 0, 0);
+    return DryerColour::Black;
+}
+
+const char* DryerColourName(DryerColour colour) {
+    switch (colour) {
+        case DryerColour::Red:
+            return "Red";
+        case DryerColour::Lightgrey:
+            return "Lightgrey";
+        case DryerColour::Green:
+            return "Green";
+        case DryerColour::Orange:
+            return "Orange";
+        case DryerColour::Blue:
+            return "Blue";
+        case DryerColour::Black:
+            break;
+    }
+    return "Black";
 }
 
 namespace {
@@ -45,7 +63,7 @@ namespace {
 DryerDetail ParseDryer(const std::string& field) {
     const Fields16 parts = SplitFields16(field, ",");
     DryerDetail detail;
-    detail.color = ColorFromName(parts[0]);
+    detail.colour = DryerColourFromName(parts[0]);
     detail.alarm = parts[0] == "Red";
     detail.alarmTime = parts[1];
     detail.status = parts[2];

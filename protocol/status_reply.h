@@ -1,14 +1,17 @@
-// The Status page's reading of a "/60" reply: three lamp masks, the details of eight dryers, the
+// The reading of a "/60" reply: three lamp masks, the details of eight dryers, the
 // cycle mode and five cycle values, in ";"-separated fields (missing fields are empty).
 #pragma once
 
-#include <QColor>
 #include <array>
 #include <cstdint>
 #include <string>
 
+// The unit's colour names for a dryer's row ("Red", "Lightgrey", "Green", "Orange", "Blue");
+// any other name is black.
+enum class DryerColour { Black, Red, Lightgrey, Green, Orange, Blue };
+
 struct DryerDetail {
-    QColor color;           // text colour of the row's cells
+    DryerColour colour = DryerColour::Black;  // text colour of the row's cells
     bool alarm = false;     // the colour name is "Red": the row's RESET link shows
     std::string alarmTime;  // Alarm Date/Time
     std::string status;
@@ -39,8 +42,10 @@ StatusReply ParseStatusReply(const std::string& text);
 // first other character (none gives 0); only the low eight bits count.
 uint8_t ParseMask(const std::string& text);
 
-// The unit's colour names ("Red", "Lightgrey", "Green", "Orange", "Blue"); anything else is black.
-QColor ColorFromName(const std::string& name);
+// The colour a name from the unit stands for; anything else is black.
+DryerColour DryerColourFromName(const std::string& name);
+// The colour's name as the unit writes it ("Black" for black).
+const char* DryerColourName(DryerColour colour);
 
 // True when dryer `index` (0 = dryer 1) has its bit set in `mask`.
 inline bool DryerBit(uint8_t mask, int index) {

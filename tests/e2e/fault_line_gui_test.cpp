@@ -399,15 +399,21 @@ INSTANTIATE_TEST_SUITE_P(Faults, TcpFaultDisconnect, testing::ValuesIn(kDisconne
 
 // A direct serial line to the unit on a pseudo-terminal; "the device" is a link that points at
 // the current terminal, as /dev/serial/by-id does.
-class SerialFault : public FaultFixture {};
+class SerialFault : public FaultFixture {
+protected:
+    // The unit on a pseudo-terminal behind a link, and the console on a direct line to it.
+    void StartOnPtyUnit() {
+        sim::UnitOptions options;
+        options.ptyLink = m_console->Dir() + "/ttyUnit";
+        MakeUnit(options);
+        ASSERT_FALSE(m_unit->StartPty().empty()) << m_unit->LastError();
+        StartConsole("[CommSetup]\r\nCommType=0\r\nDevice=" + options.ptyLink + "\r\n");
+    }
+};
 
 TEST_F(SerialFault, DeviceThatVanishesMidSessionIsReportedAndComesBack) {
     m_what = "serial device vanishes";
-    sim::UnitOptions options;
-    options.ptyLink = m_console->Dir() + "/ttyUnit";
-    MakeUnit(options);
-    ASSERT_FALSE(m_unit->StartPty().empty()) << m_unit->LastError();
-    StartConsole("[CommSetup]\r\nCommType=0\r\nDevice=" + options.ptyLink + "\r\n");
+    ASSERT_NO_FATAL_FAILURE(StartOnPtyUnit());
 
     ConnectAndShowUnit();
     // Half a reply, then the terminal's far end closes: the device is gone.
@@ -425,11 +431,7 @@ TEST_F(SerialFault, DeviceThatVanishesMidSessionIsReportedAndComesBack) {
 
 TEST_F(SerialFault, BreakInsideAReplyLosesThatReplyNotTheSession) {
     m_what = "serial break inside replies";
-    sim::UnitOptions options;
-    options.ptyLink = m_console->Dir() + "/ttyUnit";
-    MakeUnit(options);
-    ASSERT_FALSE(m_unit->StartPty().empty()) << m_unit->LastError();
-    StartConsole("[CommSetup]\r\nCommType=0\r\nDevice=" + options.ptyLink + "\r\n");
+    ASSERT_NO_FATAL_FAILURE(StartOnPtyUnit());
 
     ConnectAndShowUnit();
     // A terminal cannot carry a real break; the unit sends it as a line without IGNBRK delivers

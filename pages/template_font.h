@@ -3,6 +3,8 @@
 // the fonts around it. The view the page host sits in has the platform's fixed-pitch font; without
 // this the pages would inherit its fixed pitch and its typewriter style, and fontconfig would
 // answer "Arial" with a monospaced face.
+//
+// UI thread only (fonts belong to the GUI).
 #pragma once
 
 #include <QFont>

@@ -16,6 +16,6 @@ QPixmap DrawAcceptPicture(int resourceId) {
     font.setUnderline(live);
     painter.setFont(font);
     painter.setPen(live ? QColor(0, 0, 255) : QColor(160, 160, 160));
-    textfit::DrawFitted(painter, pixmap.rect(), Qt::AlignCenter, "Accept");
+    textfit::DrawFitted(painter, picturepaint::Area(pixmap), Qt::AlignCenter, "Accept");
     return pixmap;
 }

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFont>
 #include <QPixmap>
+#include <QRect>
 #include <QString>
 #include <cmath>
 
@@ -40,6 +41,11 @@ inline QFont PictureFont(int pixels, bool bold) {
 inline double& DrawingRatio() {
     static double ratio = 1.0;
     return ratio;
+}
+
+// The area of `pixmap` to paint on, in device-independent pixels (what a painter on it uses).
+inline QRect Area(const QPixmap& pixmap) {
+    return QRect(QPoint(0, 0), pixmap.deviceIndependentSize().toSize());
 }
 
 // A pixmap of the given size (in device-independent pixels) filled with `fill`, at the drawing

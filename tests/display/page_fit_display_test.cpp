@@ -20,9 +20,13 @@
 #include <vector>
 
 #include "app/halvoric_view.h"
+#include "controls/button_ex.h"
 #include "controls/static_ex.h"
+#include "pages/accept_watch.h"
 #include "pages/dlg_parent.h"
 #include "pages/web_page.h"
+#include "pages/web_page_config.h"
+#include "pages/web_page_report.h"
 #include "res/fit_text.h"
 #include "res/pictures.h"
 #include "sim/unit_state.h"
@@ -56,6 +60,7 @@ sim::UnitState Longest() {
     s.cycle.mode = sim::kDaysMode + sim::kMonday + sim::kWednesday + sim::kFriday;
     s.cycle.alarmDelay = 10;
     s.cycle.exerciseDryer = 0;
+    s.cycle.exerciseDuration = 0;
     s.reporting = {
         "NORTH PLANT COMPRESSOR ROOM WEST - DRYER BANK 2 (BUILDING 14)",
         "Y",
@@ -114,6 +119,15 @@ protected:
         ASSERT_EQ(Reply(*Page(1), unit.CycleRecord() + "EOT"), 1);
         ASSERT_EQ(Reply(*Page(2), unit.ReportingRecord() + "EOT"), 1);
         ASSERT_EQ(Reply(*Page(3), unit.EventPageText() + "EOT"), 1);
+        // Filled from the unit, the settings pages have nothing to accept.
+        auto* cycle = static_cast<CWebPage_Config*>(Page(1));
+        auto* report = static_cast<CWebPage_Report*>(Page(2));
+        cycle->Watch()->Check();
+        report->Watch()->Check();
+        EXPECT_EQ(ComposeSettings(cycle->ReadForm()), cycle->m_strShownSettings);
+        EXPECT_TRUE(cycle->AcceptButton()->isHidden());
+        EXPECT_EQ(ComposeReportRecord(report->ReadForm()), report->m_strLastReply);
+        EXPECT_TRUE(report->AcceptButton()->isHidden());
     }
 
     // Shows page `i` and saves the window's picture.
@@ -141,10 +155,17 @@ struct Clip {
     int room = 0;
 };
 
+// Whether `font` resolved to a face whose letters all have one width (QFontInfo::fixedPitch does
+// not say so for every such face).
+bool Monospaced(const QFont& font) {
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance("iiiiiiii") == metrics.horizontalAdvance("WWWWWWWW");
+}
+
 std::string Describe(const QFont& font) {
     const QFontInfo info(font);
     return info.family().toStdString() + " " + std::to_string(info.pixelSize()) + "px" +
-           (info.fixedPitch() ? " fixed-pitch" : "");
+           (Monospaced(font) ? " fixed-pitch" : "");
 }
 
 void Measure(const QString& where, const QString& text, const QFont& font, const QSize& room,
@@ -154,7 +175,7 @@ void Measure(const QString& where, const QString& text, const QFont& font, const
     }
     const QFontMetrics metrics(font);
     const int need = std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).width());
-    const bool fixed = QFontInfo(font).fixedPitch();
+    const bool fixed = Monospaced(font);
     if (need > room.width() || metrics.height() > room.height() || fixed) {
         clips.push_back(
             {where.toStdString(), text.toStdString(), Describe(font), need, room.width()});
@@ -212,7 +233,11 @@ std::vector<Clip> ClippedInPictures() {
     for (int id : ids) {
         const std::vector<textfit::DrawnText> texts = PictureTexts(id);
         EXPECT_FALSE(texts.empty()) << "picture " << id << " carries texts";
+        const QRect area(QPoint(0, 0), LoadPicture(id).deviceIndependentSize().toSize());
         for (const textfit::DrawnText& text : texts) {
+            EXPECT_TRUE(area.contains(text.rect))
+                << "picture " << id << ": \"" << text.text.toStdString()
+                << "\" outside the picture";
             Measure(QString("picture %1").arg(id), text.text, text.font, text.rect.size(), clips);
         }
     }
@@ -238,6 +263,11 @@ TEST_F(PageFitOnDisplay, EveryValueAndCaptionStandsWholeInItsCell) {
     } else {
         EXPECT_EQ(arial.family(), "Liberation Sans");
     }
+    // The fixed-pitch font stays on the view; the host, its tab strip and the pages have their
+    // templates' proportional fonts.
+    EXPECT_TRUE(Monospaced(m_view->font()));
+    EXPECT_FALSE(Monospaced(m_view->PageHost()->font()));
+    EXPECT_FALSE(Monospaced(m_view->PageHost()->findChild<QTabBar*>()->font()));
     if (variant == "scale2") {
         EXPECT_EQ(m_view->devicePixelRatioF(), 2.0);
     }

@@ -188,6 +188,12 @@ void CWebPage::SetBackground(int resourceId) {
     update();
 }
 
+void CWebPage::ChainTabs(const std::vector<QWidget*>& order) {
+    for (size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
+}
+
 void CWebPage::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), picturepaint::PageColour());

@@ -21,6 +21,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/core/document.h"  // the page numbers PAGE_STATUS ... PAGE_EVENT
 #include "controls/dib_graph.h"
@@ -120,6 +121,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Tab goes through `order` in turn, in the order the operator reads the page.
+    static void ChainTabs(const std::vector<QWidget*>& order);
 
     CDIBGraph m_background;
 

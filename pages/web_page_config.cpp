@@ -45,6 +45,17 @@ CWebPage_Config::CWebPage_Config(QWidget* parent)
     CreateDayStrip();
     CreateDryerRows();
     CreateTemplateControls();
+    // The table row by row, then the settings on the right from the top, then Accept.
+    std::vector<QWidget*> order;
+    for (int k = 0; k < kDryerCount; ++k) {
+        order.push_back(m_status[k]);
+        order.push_back(m_model[k]);
+    }
+    order.insert(order.end(), {m_minOnline, m_cycleTime[0], m_cycleTime[1], m_mode});
+    order.insert(order.end(), m_days.begin(), m_days.end());
+    order.insert(order.end(),
+                 {m_maintenance, m_exercise, m_duration, m_skipWeekends, m_alarmDelay, m_accept});
+    ChainTabs(order);
     m_watch = new AcceptWatch(
         m_accept, m_acceptGrey, [this] { return m_strShownSettings; },
         [this] { return ComposeSettings(ReadForm()); }, this);

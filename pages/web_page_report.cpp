@@ -43,6 +43,24 @@ CWebPage_Report::CWebPage_Report(QWidget* parent)
     m_accept = CreateAcceptButton(this, dlgunits::PageRect(183, 230, 52, 14));
     connect(m_accept, &QPushButton::clicked, this, &CWebPage_Report::OnAccept);
     m_acceptGrey = CreateAcceptPicture(this, dlgunits::FromLTRB(320, 461, 411, 487));
+    // Each pager's Style link comes after its script, the rest in reading order.
+    std::vector<QWidget*> order = {m_edits[kFieldSystemName]};
+    for (int i = 0; i < 3; ++i) {
+        order.push_back(m_edits[kFieldFirstEmail + 2 * i]);
+        order.push_back(m_edits[kFieldFirstEmail + 2 * i + 1]);
+    }
+    order.push_back(m_secure);
+    for (int field = kFieldSmtpServer; field < kFieldFirstEmail; ++field) {
+        order.push_back(m_edits[field]);
+    }
+    for (int p = 0; p < kPagerCount; ++p) {
+        for (int part = 0; part < 3; ++part) {
+            order.push_back(m_edits[PagerField(p, part)]);
+        }
+        order.push_back(m_styles[p]);
+    }
+    order.push_back(m_accept);
+    ChainTabs(order);
     m_watch = new AcceptWatch(
         m_accept, m_acceptGrey, [this] { return m_strLastReply; },
         [this] { return ComposeReportRecord(ReadForm()); }, this);

@@ -111,6 +111,12 @@ TEST_F(PageAccessTest, ClickableStaticsAreReachedWithTabAndWorkedWithSpaceOrEnte
     EXPECT_EQ(report.Edit(PagerField(0, 2))->text().size(), 69) << "the default script";
     Key(report.StyleLink(0), Qt::Key_Return);
     EXPECT_EQ(report.Edit(PagerField(0, 2))->text(), "") << "then the empty box";
+    EXPECT_EQ(report.Edit(PagerField(0, 2))->nextInFocusChain(), report.StyleLink(0))
+        << "Tab goes from a pager's script to its Style link";
+
+    CWebPage_Config cycle(nullptr);
+    EXPECT_EQ(cycle.DryerModel(0)->nextInFocusChain(), cycle.DryerStatus(1))
+        << "the table row by row";
 
     CWebPage_Status status(nullptr);
     EXPECT_EQ(status.Row(0).reset->focusPolicy(), Qt::StrongFocus);

@@ -15,7 +15,8 @@ int CDIBGraph::LoadJPG(int resourceId, const QRect& rect) {
     if (m_pPicture.isNull()) {
         return 0;
     }
-    m_rcPicture = rect.isNull() ? QRect(QPoint(0, 0), m_pPicture.size()) : rect;
+    m_rcPicture =
+        rect.isNull() ? QRect(QPoint(0, 0), m_pPicture.deviceIndependentSize().toSize()) : rect;
     return 1;
 }
 

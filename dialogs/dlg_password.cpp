@@ -2,10 +2,12 @@
 
 #include <QLineEdit>
 
+#include "controls/unit_text.h"
+
 CDlgPassword::CDlgPassword(QWidget* parent) : CModalDialog("Password", 158, 71, parent) {
     AddStatic("Please input password:", 39, 7, 96, 15);
     QLineEdit* edit = AddEdit(IDC_PASSWORD_EDIT, 39, 25, 80, 15);
-    edit->setEchoMode(QLineEdit::Password);
+    ShowAsStars(edit);
     // Typing stops at 8 characters, and at characters without an 8-bit code (they would reach the
     // unit as "?" and fail for no reason the operator could see).
     LimitText(IDC_PASSWORD_EDIT, kPasswordMax);

@@ -16,7 +16,7 @@ CDlgPhoneBook::CDlgPhoneBook(CHalvoricDoc& doc, QWidget* parent)
     AddButton(IDC_BTN_ADD, "Add", 243, 17, 50, 14, false, [this] { OnAdd(); });
     AddButton(IDC_BTN_DELETE, "Delete", 243, 43, 50, 14, false, [this] { OnDelete(); });
     AddButton(IDC_BTN_EDIT, "Edit", 243, 70, 50, 14, false, [this] { OnEdit(); });
-    AddButton(IDC_BTN_SELECT, "Select", 243, 111, 50, 14, false, [this] { OnSelect(); });
+    AddButton(IDC_BTN_SELECT, "Select", 243, 111, 50, 14, true, [this] { OnSelect(); });
     AddButton(IDCANCEL, "Cancel", 243, 151, 50, 14, false, [this] { reject(); });
     // A double click on a site picks it, as Select does.
     connect(m_listSites, &QAbstractItemView::doubleClicked, this, [this] { OnSelect(); });

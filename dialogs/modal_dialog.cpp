@@ -5,33 +5,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QValidator>
 
+#include "controls/unit_text.h"
 #include "dialogs/modal_seam.h"
 #include "pages/dialog_units.h"
+#include "pages/template_font.h"
 #include "platform/prompt.h"
 
 namespace {
-
-// Accepts what fits the field: at most `max` characters, each one of Latin-1.
-class TextLimitValidator : public QValidator {
-public:
-    TextLimitValidator(int max, QObject* parent) : QValidator(parent), m_max(max) {}
-    State validate(QString& input, int&) const override {
-        if (input.size() > m_max) {
-            return Invalid;
-        }
-        for (QChar c : input) {
-            if (c.unicode() > 0xFF || c.unicode() < 0x20) {
-                return Invalid;
-            }
-        }
-        return Acceptable;
-    }
-
-private:
-    int m_max;
-};
 
 // A closed drop-down list is as high as an edit of the dialog font.
 constexpr int kComboHeight = 12;
@@ -41,7 +22,7 @@ constexpr int kComboHeight = 12;
 CModalDialog::CModalDialog(const char* title, int width, int height, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(title);
-    setFont(QFont("MS Shell Dlg", 8));
+    setFont(TemplateFont("MS Shell Dlg", 8));
     setFixedSize(dlgunits::DialogSize(width, height));
 }
 
@@ -121,12 +102,12 @@ std::string CModalDialog::EditText(int id) const {
 
 void CModalDialog::SetEditText(int id, const std::string& text) {
     if (auto* edit = Item<QLineEdit>(id)) {
-        edit->setText(QString::fromLatin1(text.data(), qsizetype(text.size())));
+        SetUnitText(edit, QString::fromLatin1(text.data(), qsizetype(text.size())));
     }
 }
 
 void CModalDialog::LimitText(int id, int maxChars) {
     if (auto* edit = Item<QLineEdit>(id)) {
-        edit->setValidator(new TextLimitValidator(maxChars, edit));
+        LimitUnitText(edit, maxChars);
     }
 }

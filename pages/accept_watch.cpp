@@ -11,8 +11,10 @@ CButtonEx* CreateAcceptButton(QWidget* page, const QRect& rect) {
     button->setFlat(true);
     const QPixmap picture = LoadPicture(res::IDB_ACCEPT);
     button->setIcon(QIcon(picture));
-    button->setIconSize(picture.size());
+    button->setIconSize(picture.deviceIndependentSize().toSize());
     button->setToolTip("Accept");
+    button->setAccessibleName("Accept");
+    button->setAccessibleDescription("writes the changes to the unit");
     button->hide();
     return button;
 }
@@ -22,6 +24,7 @@ CStaticEx* CreateAcceptPicture(QWidget* page, const QRect& rect) {
     picture->m_nDrawMode = DRAW_BITMAP;
     picture->m_nBitmapID = res::IDB_ACCEPT_GREY;
     picture->Create(QString(), WS_VISIBLE, rect, page, IDC_ACCEPT_GREY);
+    picture->SetAccessibleInfo("Accept", "nothing to accept");
     return picture;
 }
 

@@ -3,6 +3,7 @@
 #include <QResizeEvent>
 
 #include "app/core/document.h"
+#include "pages/template_font.h"
 #include "pages/web_page_config.h"
 #include "pages/web_page_event.h"
 #include "pages/web_page_report.h"
@@ -24,7 +25,7 @@ constexpr TabEntry kTabs[4] = {{"            Status", 140},
 }  // namespace
 
 CDlgParent::CDlgParent(QWidget* parent) : QWidget(parent) {
-    setFont(QFont("MS Shell Dlg", 8));
+    setFont(TemplateFont("MS Shell Dlg", 8));
     m_tabCtrl = new CPageTabCtrl(this);
     m_pages[0] = new CWebPage_Status(m_tabCtrl);
     m_pages[1] = new CWebPage_Config(m_tabCtrl);

@@ -1,6 +1,7 @@
 #include "pages/page_tab_ctrl.h"
 
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QTabBar>
 #include <algorithm>
 
@@ -13,6 +14,22 @@ CPageTabCtrl::CPageTabCtrl(QWidget* parent) : QWidget(parent) {
     m_tabBar->setCursor(HandCursor());
     m_tabBar->setFocusPolicy(Qt::StrongFocus);
     connect(m_tabBar, &QTabBar::currentChanged, this, &CPageTabCtrl::OnTabBarChanged);
+    // From the keyboard alone: Ctrl+Tab and Ctrl+PgDown go to the next page, Ctrl+Shift+Tab and
+    // Ctrl+PgUp to the previous one, wherever the focus is on the pages.
+    auto step = [this](const QKeySequence& keys, int by) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, by] {
+            if (m_tabBar->count() > 0) {
+                m_tabBar->setCurrentIndex((m_tabBar->currentIndex() + by + m_tabBar->count()) %
+                                          m_tabBar->count());
+            }
+        });
+    };
+    step(QKeySequence(Qt::CTRL | Qt::Key_Tab), 1);
+    step(QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1);
+    step(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1);
+    step(QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1);
 }
 
 bool CPageTabCtrl::AddPage(const QString& caption, int image, QWidget* page, int templateId) {

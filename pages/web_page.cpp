@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 
@@ -11,6 +12,7 @@
 #include "engine/command_node.h"
 #include "engine/page_windows.h"
 #include "engine/system.h"
+#include "pages/template_font.h"
 #include "platform/prompt.h"
 #include "res/picture_paint.h"
 
@@ -19,7 +21,7 @@ CWebPage::CWebPage(int pageNumber, uint8_t commandId, int exchangeStatus, QWidge
       m_nPageNumber(pageNumber),
       m_nCommandId(commandId),
       m_nExchangeStatus(exchangeStatus) {
-    setFont(QFont("Arial", 10));
+    setFont(TemplateFont("Arial", 10));
     setAutoFillBackground(false);
     SetPageWindow(m_nExchangeStatus, TargetId());
 }
@@ -36,6 +38,8 @@ void CWebPage::OnSetActive() {
         doc->m_nActivePage = m_nPageNumber;
     }
     m_bWaitReply = false;
+    // The read that follows is no answer to an earlier write.
+    m_settingsBeforeWrite.reset();
 }
 
 void CWebPage::OnKillActive() {
@@ -97,7 +101,7 @@ bool CWebPage::RequestLost() const {
 }
 
 bool CWebPage::SubmitWrite(int unitPage, const std::function<std::string()>& problemOf,
-                           const std::string& fields) {
+                           const std::string& fields, const std::string& before) {
     const auto password = AskPassword([&problemOf] {
         const std::string problem = problemOf();
         if (!problem.empty()) {
@@ -106,7 +110,25 @@ bool CWebPage::SubmitWrite(int unitPage, const std::function<std::string()>& pro
         }
         return true;
     });
-    return password && SendRequest(BuildWrite(unitPage, *password, fields));
+    if (!password || !SendRequest(BuildWrite(unitPage, *password, fields))) {
+        return false;
+    }
+    m_settingsBeforeWrite = before;
+    return true;
+}
+
+bool CWebPage::TakeAnswer(const std::string& settings) {
+    const std::optional<std::string> before = std::move(m_settingsBeforeWrite);
+    m_settingsBeforeWrite.reset();
+    if (!before || *before != settings) {
+        return true;
+    }
+    // Told once the reply has been handled: the receive side waits for this handler.
+    QTimer::singleShot(0, this, [] {
+        platform::MessageBox(kChangeNotAccepted, platform::PromptButtons::Ok,
+                             platform::PromptIcon::Warning);
+    });
+    return false;
 }
 
 std::optional<std::string> CWebPage::AskPassword(const std::function<bool()>& checks) {
@@ -164,6 +186,12 @@ void CWebPage::SetBackground(int resourceId) {
         DebugLog("LoadJPG() fail! reason: no picture " + std::to_string(resourceId));
     }
     update();
+}
+
+void CWebPage::ChainTabs(const std::vector<QWidget*>& order) {
+    for (size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
 }
 
 void CWebPage::paintEvent(QPaintEvent* event) {

@@ -21,6 +21,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/core/document.h"  // the page numbers PAGE_STATUS ... PAGE_EVENT
 #include "controls/dib_graph.h"
@@ -68,9 +69,24 @@ public:
 
     // A settings write the operator starts with "Accept": `problemOf` names what the form must not
     // send (shown to the operator, nothing sent) or is empty; then the password, then the write
-    // "/NN.htm?val=1-0,<password>;<fields>\r". True when the write was queued.
+    // "/NN.htm?val=1-0,<password>;<fields>\r". `before` is the settings text of the unit's last
+    // answer, as the page held it before this write. True when the write was queued.
     bool SubmitWrite(int unitPage, const std::function<std::string()>& problemOf,
-                     const std::string& fields);
+                     const std::string& fields, const std::string& before);
+
+    // The unit's answer to a read or a write of the settings, as the page's settings text. True
+    // when the page shows it: an answer is what the unit now holds, so it replaces the form, also
+    // when it differs from what was written (the unit may store a text in its own way). Only the
+    // answer to a write that repeats the settings from before the write is not shown: the unit did
+    // not take the change (a wrong password, for one); the operator's edits stay so that the write
+    // can be tried again, and the operator is told so.
+    bool TakeAnswer(const std::string& settings);
+    // The settings from before a write whose answer has not come yet.
+    std::optional<std::string> m_settingsBeforeWrite;
+    // What the operator is told when the unit kept its settings after a write.
+    static constexpr const char* kChangeNotAccepted =
+        "The unit did not accept the change (check the password). Your entries are kept: press "
+        "Accept to try again.";
 
     // WM_PAGE_REPLY (lParam: const ReplyCell*): clears the flag, copies the text, drops the
     // trailer, hands the rest to OnReply and repaints; returns 1. Other messages return 0.
@@ -105,6 +121,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Tab goes through `order` in turn, in the order the operator reads the page.
+    static void ChainTabs(const std::vector<QWidget*>& order);
 
     CDIBGraph m_background;
 

@@ -4,11 +4,11 @@
 #include "app/latin1.h"
 #include "controls/button_ex.h"
 #include "controls/static_ex.h"
+#include "controls/unit_text.h"
 #include "engine/command_node.h"
 #include "engine/system.h"
 #include "pages/accept_watch.h"
 #include "pages/dialog_units.h"
-#include "pages/limited_text.h"
 #include "platform/prompt.h"
 #include "res/cycle_layout.h"
 #include "res/pictures.h"
@@ -45,6 +45,17 @@ CWebPage_Config::CWebPage_Config(QWidget* parent)
     CreateDayStrip();
     CreateDryerRows();
     CreateTemplateControls();
+    // The table row by row, then the settings on the right from the top, then Accept.
+    std::vector<QWidget*> order;
+    for (int k = 0; k < kDryerCount; ++k) {
+        order.push_back(m_status[k]);
+        order.push_back(m_model[k]);
+    }
+    order.insert(order.end(), {m_minOnline, m_cycleTime[0], m_cycleTime[1], m_mode});
+    order.insert(order.end(), m_days.begin(), m_days.end());
+    order.insert(order.end(),
+                 {m_maintenance, m_exercise, m_duration, m_skipWeekends, m_alarmDelay, m_accept});
+    ChainTabs(order);
     m_watch = new AcceptWatch(
         m_accept, m_acceptGrey, [this] { return m_strShownSettings; },
         [this] { return ComposeSettings(ReadForm()); }, this);
@@ -56,6 +67,7 @@ QComboBox* CWebPage_Config::MakeCombo(const QRect& rect, const QStringList& item
     combo->setGeometry(rect.x(), rect.y(), rect.width(), kComboHeight);
     combo->addItems(items);
     combo->setCurrentIndex(-1);
+    KeepTextInView(combo);
     return combo;
 }
 
@@ -66,7 +78,8 @@ void CWebPage_Config::CreateTemplateControls() {
     m_cycleTime[1] = new QLineEdit(this);
     m_cycleTime[1]->setGeometry(PageRect(339, 38, 29, 12));
     for (int i = 0; i < 2; ++i) {
-        m_cycleTime[i]->setMaxLength(kCycleTimeLimits[i]);
+        m_cycleTime[i]->setObjectName(QString("cycleTime%1").arg(i));
+        LimitUnitText(m_cycleTime[i], kCycleTimeLimits[i]);
     }
     m_mode = MakeCombo(PageRect(272, 78, 36, 57), {"24HR", "48HR", "DAYS"});
     connect(m_mode, &QComboBox::activated, this, &CWebPage_Config::OnModeChosen);
@@ -103,7 +116,9 @@ void CWebPage_Config::CreateDayStrip() {
                     IDC_DAY_FIRST + i);
         connect(day, &CStaticEx::Clicked, this, &CWebPage_Config::OnDayClicked);
         m_days[i] = day;
+        NameDay(i);
     }
+    m_strip->SetAccessibleInfo("Cycle days", "set by the cycle mode");
 }
 
 void CWebPage_Config::CreateDryerRows() {
@@ -120,17 +135,18 @@ void CWebPage_Config::CreateDryerRows() {
         m_model[k] = new QLineEdit(this);
         m_model[k]->setGeometry(dlgunits::FromLTRB(kModel.left, kModelTop + pitch, kModel.right,
                                                    kModelTop + kModelHeight + pitch));
+        m_model[k]->setObjectName(QString("model%1").arg(k + 1));
         m_model[k]->setAlignment(Qt::AlignCenter);
         m_model[k]->setFrame(false);
         m_model[k]->setStyleSheet(
             "QLineEdit { background: rgb(224, 255, 255); } QLineEdit:focus { background: white; }");
         m_model[k]->hide();
+        LimitUnitText(m_model[k]);
     }
 }
 
 void CWebPage_Config::OnSetActive() {
     CWebPage::OnSetActive();
-    m_pendingWrite.reset();
     SendRequest(BuildRead(kCycleReadPage));
 }
 
@@ -149,9 +165,7 @@ void CWebPage_Config::OnReply(const std::string& text) {
     g_PresentDryers = reply.present;
     g_BackupDryers = reply.backup;
     m_strShownSettings = reply.shownSettings;
-    const bool refused = m_pendingWrite && *m_pendingWrite != reply.shownSettings;
-    m_pendingWrite.reset();
-    if (!refused) {
+    if (TakeAnswer(reply.shownSettings)) {
         ShowReply(reply);
     }
 }
@@ -165,14 +179,14 @@ void CWebPage_Config::ShowReply(const CycleReply& reply) {
                 m_status[k]->addItem(name);
             }
             m_status[k]->setCurrentIndex(row.statusSelection);
-            m_model[k]->setText(FromLatin1(row.model));
+            SetUnitText(m_model[k], FromLatin1(row.model));
         }
         m_status[k]->setVisible(row.present);
         m_model[k]->setVisible(row.present);
     }
     SetItems(m_minOnline, reply.minOnline.items, reply.minOnline.selection);
     for (int i = 0; i < 2; ++i) {
-        SetUnitText(m_cycleTime[i], FromLatin1(reply.cycleTime[i]), kCycleTimeLimits[i]);
+        SetUnitText(m_cycleTime[i], FromLatin1(reply.cycleTime[i]));
     }
     m_mode->setCurrentIndex(reply.modeSelection);
     if (reply.modeSelection == kDaysModeIndex) {
@@ -196,6 +210,7 @@ void CWebPage_Config::ShowDays(bool daysMode) {
             m_days[i]->m_nBitmapID =
                 (lit ? res::IDB_WEEKDAY_LIT_FIRST : res::IDB_WEEKDAY_PLAIN_FIRST) + i;
             m_days[i]->update();
+            NameDay(i);
         }
         m_days[i]->setVisible(daysMode);
     }
@@ -215,12 +230,20 @@ void CWebPage_Config::OnDayClicked(int id) {
     toggle->m_nBitmapID =
         (wasPlain ? res::IDB_WEEKDAY_LIT_FIRST : res::IDB_WEEKDAY_PLAIN_FIRST) + day;
     toggle->update();
+    NameDay(day);
     m_nDayMask = 0;
     for (int i = 0; i < 5; ++i) {
         if (m_days[i]->m_nBitmapID == res::IDB_WEEKDAY_LIT_FIRST + i) {
             m_nDayMask |= kDayBits[i];
         }
     }
+}
+
+void CWebPage_Config::NameDay(int day) {
+    static const char* const kNames[5] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday"};
+    const bool lit = m_days[day]->m_nBitmapID == res::IDB_WEEKDAY_LIT_FIRST + day;
+    m_days[day]->SetAccessibleInfo(QString("%1, cycle day").arg(kNames[day]),
+                                   lit ? "selected" : "not selected");
 }
 
 CycleForm CWebPage_Config::ReadForm() const {
@@ -248,9 +271,7 @@ CycleForm CWebPage_Config::ReadForm() const {
 
 void CWebPage_Config::OnAccept() {
     const CycleForm form = ReadForm();
-    const std::string settings = ComposeSettings(form);
-    if (SubmitWrite(
-            kCycleWritePage, [&form] { return CheckCycleForm(form); }, settings)) {
-        m_pendingWrite = settings;
-    }
+    SubmitWrite(
+        kCycleWritePage, [&form] { return CheckCycleForm(form); }, ComposeSettings(form),
+        m_strShownSettings);
 }

@@ -46,9 +46,6 @@ public:
     // Current day bits of the DAYS mode; canonical settings of the last reply (empty before one).
     int m_nDayMask = 0;
     std::string m_strShownSettings;
-    // The settings of a write whose reply has not come yet. A reply that does not repeat them
-    // means the unit refused the write (a wrong password): the operator's form is kept then.
-    std::optional<std::string> m_pendingWrite;
 
     // The controls, for tests.
     QLineEdit* CycleTime(int i) const { return m_cycleTime[i]; }
@@ -73,6 +70,8 @@ private:
     void CreateDryerRows();
     QComboBox* MakeCombo(const QRect& rect, const QStringList& items);
     void ShowDays(bool daysMode);
+    // The day toggle's accessible name and whether it is selected.
+    void NameDay(int day);
     void ShowReply(const CycleReply& reply);
 
     std::array<QLineEdit*, 2> m_cycleTime{};

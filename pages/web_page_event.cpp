@@ -42,6 +42,7 @@ CWebPage_Event::CWebPage_Event(QWidget* parent)
         QString(), WS_VISIBLE,
         dlgunits::FromLTRB(kPageLabel.left, kPageLabelTop, kPageLabel.right, kPageLabelBottom),
         this, IDC_PAGE_LABEL);
+    m_label->SetAccessibleInfo("Event list page");
     SetBackground(res::IDR_EVENT_JPG);
 }
 
@@ -54,6 +55,7 @@ void CWebPage_Event::CreateHeads() {
                      this, place.id);
         connect(head, &CStaticEx::Clicked, this, &CWebPage_Event::OnHead);
         m_heads[place.id - kFirstHead] = head;
+        NameHead(place.id - kFirstHead);
     }
 }
 
@@ -67,7 +69,7 @@ void CWebPage_Event::CreatePaging() {
                                                kPagingButtons[i].right, kPagingBottom));
         const QPixmap picture = LoadPicture(res::IDB_PAGING_FIRST + i);
         button->setIcon(QIcon(picture));
-        button->setIconSize(picture.size());
+        button->setIconSize(picture.deviceIndependentSize().toSize());
         button->setFlat(true);
         const int id = kFirstPageButton + i;
         connect(button, &QPushButton::clicked, this, [this, id] { OnPaging(id); });
@@ -86,6 +88,9 @@ void CWebPage_Event::CreateGrid() {
                 dlgunits::FromLTRB(kColumns[c].left, top, kColumns[c].right, top + kRowHeight),
                 this, kFirstGridId + kEventColumns * r + c);
             m_grid[r][c] = cell;
+            static const char* const kColumnNames[kEventColumns] = {"Dryer", "Event", "Description",
+                                                                    "Date", "Time"};
+            cell->SetAccessibleInfo(QString("Event row %1, %2").arg(r + 1).arg(kColumnNames[c]));
         }
     }
 }
@@ -94,7 +99,19 @@ void CWebPage_Event::ShowHeadPictures() {
     for (int i = 0; i < kHeadCount; ++i) {
         m_heads[i]->m_nBitmapID = m_sort.Bitmap(kFirstHead + i);
         m_heads[i]->update();
+        NameHead(i);
     }
+}
+
+void CWebPage_Event::NameHead(int index) {
+    static const char* const kNames[kHeadCount] = {"Event", "Dryer", "Date", "Time"};
+    // Each head has three pictures from the first one on: plain, up arrow, down arrow.
+    const int bitmap = m_heads[index]->m_nBitmapID;
+    const int variant =
+        bitmap >= res::IDB_PAGING_FIRST + 4 ? (bitmap - res::IDB_PAGING_FIRST - 4) % 3 : 0;
+    static const char* const kOrder[3] = {"not sorted", "sorted ascending", "sorted descending"};
+    m_heads[index]->SetAccessibleInfo(QString("%1 column, sort").arg(kNames[index]),
+                                      kOrder[variant]);
 }
 
 void CWebPage_Event::OnSetActive() {

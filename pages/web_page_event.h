@@ -42,6 +42,8 @@ public:
     CButtonEx* PagingButton(int step) const { return m_paging[step - 1]; }
 
 private:
+    // The sort head's accessible name and the order it shows.
+    void NameHead(int index);
     void CreateHeads();
     void CreatePaging();
     void CreateGrid();

@@ -1,14 +1,16 @@
 #include "pages/web_page_report.h"
 
+#include <algorithm>
+
 #include "app/core/document.h"
 #include "app/latin1.h"
 #include "controls/button_ex.h"
 #include "controls/static_ex.h"
+#include "controls/unit_text.h"
 #include "engine/command_node.h"
 #include "engine/system.h"
 #include "pages/accept_watch.h"
 #include "pages/dialog_units.h"
-#include "pages/limited_text.h"
 #include "platform/prompt.h"
 #include "res/pictures.h"
 #include "res/reporting_layout.h"
@@ -31,7 +33,7 @@ CWebPage_Report::CWebPage_Report(QWidget* parent)
     : CWebPage(PAGE_REPORTING, CMD_PAGE_REPORTING, STATUS_PAGE_REPORTING, parent) {
     m_edits[kFieldSystemName] =
         MakeEdit(kFieldSystemName, dlgunits::PageRect(121, 12, 284, 10), false);
-    m_edits[kFieldSystemName]->setMaxLength(kSystemNameLimit);
+    LimitUnitText(m_edits[kFieldSystemName], kSystemNameLimit);
     m_secure = new QCheckBox(this);
     m_secure->setGeometry(dlgunits::PageRect(364, 49, 8, 8));
     m_secure->setChecked(true);
@@ -41,6 +43,24 @@ CWebPage_Report::CWebPage_Report(QWidget* parent)
     m_accept = CreateAcceptButton(this, dlgunits::PageRect(183, 230, 52, 14));
     connect(m_accept, &QPushButton::clicked, this, &CWebPage_Report::OnAccept);
     m_acceptGrey = CreateAcceptPicture(this, dlgunits::FromLTRB(320, 461, 411, 487));
+    // Each pager's Style link comes after its script, the rest in reading order.
+    std::vector<QWidget*> order = {m_edits[kFieldSystemName]};
+    for (int i = 0; i < 3; ++i) {
+        order.push_back(m_edits[kFieldFirstEmail + 2 * i]);
+        order.push_back(m_edits[kFieldFirstEmail + 2 * i + 1]);
+    }
+    order.push_back(m_secure);
+    for (int field = kFieldSmtpServer; field < kFieldFirstEmail; ++field) {
+        order.push_back(m_edits[field]);
+    }
+    for (int p = 0; p < kPagerCount; ++p) {
+        for (int part = 0; part < 3; ++part) {
+            order.push_back(m_edits[PagerField(p, part)]);
+        }
+        order.push_back(m_styles[p]);
+    }
+    order.push_back(m_accept);
+    ChainTabs(order);
     m_watch = new AcceptWatch(
         m_accept, m_acceptGrey, [this] { return m_strLastReply; },
         [this] { return ComposeReportRecord(ReadForm()); }, this);
@@ -55,6 +75,9 @@ QLineEdit* CWebPage_Report::MakeEdit(int field, const QRect& rect, bool centred)
     if (centred) {
         edit->setAlignment(Qt::AlignCenter);
     }
+    if (field != kFieldSystemName) {
+        LimitUnitText(edit);
+    }
     return edit;
 }
 
@@ -68,7 +91,7 @@ void CWebPage_Report::CreateEdits() {
         const int field = kFieldSmtpServer + i;
         m_edits[field] = MakeEdit(field, Cell(kServerValue, kServerRows[i]), false);
     }
-    m_edits[kFieldSmtpPassword]->setEchoMode(QLineEdit::Password);
+    ShowAsStars(m_edits[kFieldSmtpPassword]);
     for (int p = 0; p < kPagerCount; ++p) {
         const int y = kPagerBlocks[p];
         m_edits[PagerField(p, 0)] = MakeEdit(PagerField(p, 0), Cell(kPagerDescription, y), false);
@@ -84,12 +107,12 @@ void CWebPage_Report::CreateEdits() {
                      Cell(kStyle, kPagerBlocks[p] + kStyleOffset), this, IDC_STYLE_FIRST + p);
         connect(link, &CStaticEx::Clicked, this, &CWebPage_Report::OnStyle);
         m_styles[p] = link;
+        NameStyle(p, 1);
     }
 }
 
 void CWebPage_Report::OnSetActive() {
     CWebPage::OnSetActive();
-    m_pendingWrite.reset();
     SendRequest(BuildRead(kReportingPage));
 }
 
@@ -99,18 +122,14 @@ void CWebPage_Report::OnReply(const std::string& text) {
     for (int p = 0; p < kPagerCount; ++p) {
         m_lastScripts[p] = fields[PagerField(p, kPagerScriptPart)];
     }
-    const bool refused = m_pendingWrite && *m_pendingWrite != text;
-    m_pendingWrite.reset();
-    if (refused) {
+    if (!TakeAnswer(text)) {
         return;
     }
     for (int field = 0; field < kReportFieldCount; ++field) {
-        if (field != kFieldSystemName && m_edits[field]) {
-            m_edits[field]->setText(FromLatin1(fields[field]));
+        if (m_edits[field]) {
+            SetUnitText(m_edits[field], FromLatin1(fields[field]));
         }
     }
-    // A name the unit holds may be longer than an operator may type: it is shown whole.
-    SetUnitText(m_edits[kFieldSystemName], FromLatin1(fields[kFieldSystemName]), kSystemNameLimit);
     m_secure->setChecked(fields[kFieldSecure] == "Y");
     UpdatePasswordEdit();
 }
@@ -129,8 +148,16 @@ void CWebPage_Report::OnStyle(int id) {
         return;
     }
     const int style = NextPagerStyle(pager);
-    m_edits[PagerField(pager, kPagerScriptPart)]->setText(
-        FromLatin1(PagerScriptForStyle(style, m_lastScripts[pager])));
+    NameStyle(pager, style);
+    SetUnitText(m_edits[PagerField(pager, kPagerScriptPart)],
+                FromLatin1(PagerScriptForStyle(style, m_lastScripts[pager])));
+}
+
+void CWebPage_Report::NameStyle(int pager, int style) {
+    static const char* const kShows[3] = {"script read from the unit", "default script",
+                                          "empty script"};
+    m_styles[pager]->SetAccessibleInfo(QString("Pager %1, Style").arg(pager + 1),
+                                       kShows[std::clamp(style, 1, 3) - 1]);
 }
 
 ReportFields CWebPage_Report::ReadForm() const {
@@ -146,9 +173,7 @@ ReportFields CWebPage_Report::ReadForm() const {
 
 void CWebPage_Report::OnAccept() {
     const ReportFields fields = ReadForm();
-    const std::string record = ComposeReportRecord(fields);
-    if (SubmitWrite(
-            kReportingPage, [&fields] { return CheckReportFields(fields); }, kWriteTag + record)) {
-        m_pendingWrite = record;
-    }
+    SubmitWrite(
+        kReportingPage, [&fields] { return CheckReportFields(fields); },
+        kWriteTag + ComposeReportRecord(fields), m_strLastReply);
 }

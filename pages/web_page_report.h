@@ -43,9 +43,6 @@ public:
 
     // The last reply as read, without its "EOT"; empty before the first.
     std::string m_strLastReply;
-    // The record of a write whose reply has not come yet. A reply that does not repeat it means
-    // the unit refused the write (a wrong password): the operator's form is kept then.
-    std::optional<std::string> m_pendingWrite;
 
     // The edit of field `field` (0 System Name, 2..20; not 1, the Secure box).
     QLineEdit* Edit(int field) const { return m_edits[field]; }
@@ -56,6 +53,8 @@ public:
     AcceptWatch* Watch() const { return m_watch; }
 
 private:
+    // The Style link's accessible name and what its state puts into the script box.
+    void NameStyle(int pager, int style);
     void CreateEdits();
     QLineEdit* MakeEdit(int field, const QRect& rect, bool centred);
     void UpdatePasswordEdit();

@@ -20,6 +20,7 @@ using dlgunits::FromLTRB;
 constexpr int kPollTimerId = 1;
 constexpr int kStatusUnitPage = 60;
 constexpr int kResetUnitPage = 51;
+constexpr const char* kWeekdayNames[5] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday"};
 
 QRect RowRect(const Span& span, int top, int height) {
     return FromLTRB(span.left, top, span.right, top + height);
@@ -54,6 +55,7 @@ void CWebPage_Status::CreateStrip() {
     m_strip->m_nDrawMode = DRAW_BITMAP;
     m_strip->m_nBitmapID = res::IDB_WEEKDAY_STRIP;
     m_strip->hide();
+    m_strip->SetAccessibleInfo("Cycle days", "none");
     for (int day = 0; day < 5; ++day) {
         m_weekdays[day] = MakeStatic(
             "", SS_LEFT, FromLTRB(kStripEdges[day], kStripTop, kStripEdges[day + 1], kStripBottom),
@@ -61,40 +63,54 @@ void CWebPage_Status::CreateStrip() {
         m_weekdays[day]->m_nDrawMode = DRAW_BITMAP;
         m_weekdays[day]->m_nBitmapID = res::IDB_WEEKDAY_LIT_FIRST + day;
         m_weekdays[day]->hide();
+        m_weekdays[day]->SetAccessibleInfo(kWeekdayNames[day]);
     }
 }
 
 void CWebPage_Status::CreateRows() {
-    auto lamp = [this](const Span& span, int top, int id, const QColor& colour) {
+    auto lamp = [this](const Span& span, int top, int id, const QColor& colour,
+                       const QString& name) {
         CStaticEx* control = MakeStatic("2", SS_CENTER, RowRect(span, top, kLampSize), id);
         control->m_nDrawMode = DRAW_LAMP;
         control->m_crColor = colour;
         control->hide();
+        control->SetAccessibleInfo(name);
         return control;
     };
     for (int k = 0; k < 8; ++k) {
         const int y = kRowTop[k];
+        const QString dryer = QString("Dryer %1, ").arg(k + 1);
         DryerRow& row = m_rows[k];
         row.number = MakeStatic("", SS_CENTER, RowRect(kDryer, y, kTextHeight), 1000 + k);
-        row.standby = lamp(kStandby, y, 1100 + k, QColor(255, 165, 0));
-        row.online = lamp(kOnline, y, 1200 + k, QColor(0, 128, 0));
-        row.alarm = lamp(kAlarm, y, 1300 + k, QColor(255, 0, 0));
+        row.standby = lamp(kStandby, y, 1100 + k, QColor(255, 165, 0), dryer + "Standby lamp");
+        row.online = lamp(kOnline, y, 1200 + k, QColor(0, 128, 0), dryer + "Online lamp");
+        row.alarm = lamp(kAlarm, y, 1300 + k, QColor(255, 0, 0), dryer + "Alarm lamp");
         row.reset = MakeStatic("RESET", SS_CENTER | SS_NOTIFY, RowRect(kReset, y, kTextHeight),
                                IDC_RESET_FIRST + k);
         row.reset->m_crColor = QColor(0, 0, 255);
         row.reset->hide();
+        row.reset->SetAccessibleInfo(dryer + "RESET", "resets the alarm");
         connect(row.reset, &CStaticEx::Clicked, this, &CWebPage_Status::OnReset);
         row.alarmTime = MakeStatic("", SS_CENTER, RowRect(kAlarmTime, y, kTextHeight), 1500 + k);
         row.status = MakeStatic("", SS_CENTER, RowRect(kStatus, y, kTextHeight), 1600 + k);
         row.model = MakeStatic("", SS_CENTER, RowRect(kModel, y, kTextHeight), 1700 + k);
+        row.alarmTime->SetAccessibleInfo(dryer + "Alarm Date/Time");
+        row.status->SetAccessibleInfo(dryer + "Status");
+        row.model->SetAccessibleInfo(dryer + "Model");
     }
 }
 
 void CWebPage_Status::CreateLower() {
+    static const char* const kNames[6] = {"Cycle Mode",   "Next Cycle",
+                                          "Current Time", "Minimum Number of Dryers Online",
+                                          "Roster",       "Skip Weekends"};
     for (int r = 0; r < 3; ++r) {
         const int y = kLowerTop[r];
         m_lower[r] = MakeStatic("", SS_LEFT, RowRect(kLowerLeft, y, kTextHeight), 1800 + r);
         m_lower[3 + r] = MakeStatic("", SS_LEFT, RowRect(kLowerRight, y, kTextHeight), 1900 + r);
+    }
+    for (int i = 0; i < 6; ++i) {
+        m_lower[i]->SetAccessibleInfo(kNames[i]);
     }
 }
 
@@ -199,9 +215,14 @@ void CWebPage_Status::ShowDryers(const StatusReply& reply) {
 void CWebPage_Status::ShowCycle(const StatusReply& reply) {
     m_lower[0]->SetWindowText(reply.cycleDays ? QString() : FromLatin1(reply.cycleText));
     m_strip->setVisible(reply.cycleDays);
+    QStringList days;
     for (int day = 0; day < 5; ++day) {
         m_weekdays[day]->setVisible(reply.cycleDays && reply.weekdays[day]);
+        if (reply.weekdays[day]) {
+            days << kWeekdayNames[day];
+        }
     }
+    m_strip->SetAccessibleInfo("Cycle days", days.isEmpty() ? "none" : days.join(", "));
     m_lower[1]->SetWindowText(FromLatin1(reply.nextCycle));
     m_lower[2]->SetWindowText(FromLatin1(reply.currentTime));
     m_lower[3]->SetWindowText(FromLatin1(reply.minimumOnline));

@@ -2,6 +2,7 @@
 // greyed (shown while there is nothing to accept).
 #include <QPainter>
 
+#include "res/fit_text.h"
 #include "res/picture_drawers.h"
 #include "res/picture_paint.h"
 #include "res/pictures.h"
@@ -15,6 +16,6 @@ QPixmap DrawAcceptPicture(int resourceId) {
     font.setUnderline(live);
     painter.setFont(font);
     painter.setPen(live ? QColor(0, 0, 255) : QColor(160, 160, 160));
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, "Accept");
+    textfit::DrawFitted(painter, picturepaint::Area(pixmap), Qt::AlignCenter, "Accept");
     return pixmap;
 }

@@ -106,7 +106,7 @@ QPixmap DrawHead(const HeadPicture& head, int variant) {
     DrawText(painter, word, head.word, PictureFont(14, true), picturepaint::LabelColour(),
              Qt::AlignCenter);
     if (variant != 0) {
-        DrawArrow(painter, picture.rect(), variant == 1);
+        DrawArrow(painter, picturepaint::Area(picture), variant == 1);
     }
     return picture;
 }

@@ -1,4 +1,5 @@
 #include "res/page_picture_kit.h"
+#include "res/fit_text.h"
 
 #include <QFontMetrics>
 #include <QPen>
@@ -18,7 +19,7 @@ void DrawText(QPainter& painter, const QRect& rect, const QString& text, const Q
               const QColor& ink, int alignment) {
     painter.setFont(font);
     painter.setPen(ink);
-    painter.drawText(rect, alignment, text);
+    textfit::DrawFitted(painter, rect, alignment, text);
 }
 
 void DrawCell(QPainter& painter, const QRect& inner, const QColor& fill) {

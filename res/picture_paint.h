@@ -4,7 +4,9 @@
 #include <QColor>
 #include <QFont>
 #include <QPixmap>
+#include <QRect>
 #include <QString>
+#include <cmath>
 
 namespace picturepaint {
 
@@ -28,14 +30,31 @@ inline QColor LabelColour() {
 // An Arial (or its metric twin) font of `pixels` height.
 inline QFont PictureFont(int pixels, bool bold) {
     QFont font("Arial");
+    font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
 }
 
-// A pixmap of the given size filled with `fill`.
+// The device pixel ratio the pictures are being drawn for: LoadPicture sets it while a picture is
+// drawn, so that each picture has as many pixels as the screen shows for it.
+inline double& DrawingRatio() {
+    static double ratio = 1.0;
+    return ratio;
+}
+
+// The area of `pixmap` to paint on, in device-independent pixels (what a painter on it uses).
+inline QRect Area(const QPixmap& pixmap) {
+    return QRect(QPoint(0, 0), pixmap.deviceIndependentSize().toSize());
+}
+
+// A pixmap of the given size (in device-independent pixels) filled with `fill`, at the drawing
+// ratio: painting on it goes in device-independent pixels too.
 inline QPixmap Blank(int width, int height, const QColor& fill) {
-    QPixmap pixmap(width, height);
+    const double ratio = DrawingRatio();
+    QPixmap pixmap(static_cast<int>(std::ceil(width * ratio)),
+                   static_cast<int>(std::ceil(height * ratio)));
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(fill);
     return pixmap;
 }

@@ -1,9 +1,14 @@
 #include "res/pictures.h"
 
+#include <QGuiApplication>
 #include <QHash>
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <utility>
 
 #include "res/picture_drawers.h"
+#include "res/picture_paint.h"
 
 namespace {
 
@@ -39,12 +44,27 @@ const PictureEntry* FindEntry(int resourceId) {
     return nullptr;
 }
 
+// Kept for the whole run (never destroyed after the application object).
+QHash<int, std::vector<textfit::DrawnText>>& TextRecords() {
+    static auto* records = new QHash<int, std::vector<textfit::DrawnText>>();
+    return *records;
+}
+
 }  // namespace
 
 QPixmap LoadPicture(int resourceId) {
+    const double ratio = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                             ? qGuiApp->devicePixelRatio()
+                             : 1.0;
+    return LoadPicture(resourceId, ratio);
+}
+
+QPixmap LoadPicture(int resourceId, double ratio) {
+    ratio = std::clamp(ratio, 1.0, 8.0);
     // Kept for the whole run (never destroyed after the application object).
-    static auto* cache = new QHash<int, QPixmap>();
-    auto cached = cache->constFind(resourceId);
+    static auto* cache = new QHash<QPair<int, int>, QPixmap>();
+    const QPair<int, int> key(resourceId, static_cast<int>(std::lround(ratio * 100)));
+    auto cached = cache->constFind(key);
     if (cached != cache->constEnd()) {
         return *cached;
     }
@@ -52,9 +72,23 @@ QPixmap LoadPicture(int resourceId) {
     if (!entry) {
         return QPixmap();
     }
+    // A picture may be drawn from another one's drawing: each keeps its own record and ratio.
+    std::vector<textfit::DrawnText> texts;
+    std::vector<textfit::DrawnText>* outer = textfit::KeepRecord(&texts);
+    const double outerRatio = std::exchange(picturepaint::DrawingRatio(), ratio);
     QPixmap picture = entry->draw(resourceId);
-    cache->insert(resourceId, picture);
+    picturepaint::DrawingRatio() = outerRatio;
+    textfit::KeepRecord(outer);
+    TextRecords().insert(resourceId, std::move(texts));
+    cache->insert(key, picture);
     return picture;
+}
+
+std::vector<textfit::DrawnText> PictureTexts(int resourceId) {
+    if (!TextRecords().contains(resourceId)) {
+        LoadPicture(resourceId);
+    }
+    return TextRecords().value(resourceId);
 }
 
 bool HasPicture(int resourceId, res::PictureType type) {

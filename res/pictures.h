@@ -8,6 +8,9 @@
 
 #include <QCursor>
 #include <QPixmap>
+#include <vector>
+
+#include "res/fit_text.h"
 
 namespace res {
 
@@ -35,8 +38,14 @@ enum class PictureType { Jpg, Bitmap };
 
 }  // namespace res
 
-// The picture `resourceId`, or a null pixmap when the console has no such picture.
+// The picture `resourceId`, or a null pixmap when the console has no such picture. It is drawn for
+// a screen of `ratio` device pixels per pixel (by default the highest ratio of the screens), so
+// that it stays sharp on a HiDPI screen; its deviceIndependentSize() is the size the pages expect.
 QPixmap LoadPicture(int resourceId);
+QPixmap LoadPicture(int resourceId, double ratio);
+// The texts picture `resourceId` carries (its labels, column heads, captions), each with its cell
+// and the font it was drawn in after shrinking to fit.
+std::vector<textfit::DrawnText> PictureTexts(int resourceId);
 // True when `resourceId` is a picture of that type (a background is a "JPG", the rest bitmaps).
 bool HasPicture(int resourceId, res::PictureType type);
 // Cursor 149: an open hand, 32 x 32, hot spot (16, 14).

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <array>
 
+#include "res/fit_text.h"
 #include "res/picture_drawers.h"
 #include "res/picture_paint.h"
 #include "res/status_layout.h"
@@ -47,7 +48,7 @@ void DrawDryerTable(QPainter& painter) {
     for (int c = 0; c < 8; ++c) {
         QRect cell(kColumnEdges[c], kHeadTop, kColumnEdges[c + 1] - kColumnEdges[c],
                    headBottom - kHeadTop);
-        painter.drawText(cell, Qt::AlignCenter, heads[c]);
+        textfit::DrawFitted(painter, cell, Qt::AlignCenter, heads[c]);
     }
 
     painter.setPen(QPen(GridColour(), 1));
@@ -79,10 +80,10 @@ void DrawCycleTable(QPainter& painter) {
         "Minimum Number of Dryers Online:", "Roster:", "Skip Weekends:"};
     for (int r = 0; r < 3; ++r) {
         const int y = top + r * pitch;
-        painter.drawText(QRect(kTableLeft + 8, y, leftValue - kTableLeft - 16, pitch),
-                         Qt::AlignVCenter | Qt::AlignRight, leftLabels[r]);
-        painter.drawText(QRect(middle + 8, y, rightValue - middle - 16, pitch),
-                         Qt::AlignVCenter | Qt::AlignRight, rightLabels[r]);
+        textfit::DrawFitted(painter, QRect(kTableLeft + 8, y, leftValue - kTableLeft - 16, pitch),
+                            Qt::AlignVCenter | Qt::AlignRight, leftLabels[r]);
+        textfit::DrawFitted(painter, QRect(middle + 8, y, rightValue - middle - 16, pitch),
+                            Qt::AlignVCenter | Qt::AlignRight, rightLabels[r]);
     }
 
     painter.setPen(QPen(GridColour(), 1));
@@ -95,8 +96,8 @@ void DrawCycleTable(QPainter& painter) {
 
     painter.setPen(LabelColour());
     painter.setFont(PictureFont(12, false));
-    painter.drawText(QRect(kTableLeft, bottom + 6, kTableRight - kTableLeft, 18),
-                     Qt::AlignLeft | Qt::AlignVCenter, "Time shown in 24 Hour Format");
+    textfit::DrawFitted(painter, QRect(kTableLeft, bottom + 6, kTableRight - kTableLeft, 18),
+                        Qt::AlignLeft | Qt::AlignVCenter, "Time shown in 24 Hour Format");
 }
 
 }  // namespace

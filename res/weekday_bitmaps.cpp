@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <array>
 
+#include "res/fit_text.h"
 #include "res/picture_drawers.h"
 #include "res/picture_paint.h"
 #include "res/pictures.h"
@@ -18,7 +19,7 @@ void PaintSlice(QPainter& painter, const QRect& rect, int day, bool lit) {
     painter.fillRect(rect, lit ? QColor(255, 230, 0) : QColor(232, 232, 232));
     painter.setPen(lit ? QColor(0, 0, 0) : QColor(150, 150, 150));
     painter.setFont(picturepaint::PictureFont(14, true));
-    painter.drawText(rect, Qt::AlignCenter, kLetters[day]);
+    textfit::DrawFitted(painter, rect, Qt::AlignCenter, kLetters[day]);
     painter.setPen(QColor(190, 190, 190));
     painter.drawLine(rect.topRight(), rect.bottomRight());
 }
@@ -31,7 +32,7 @@ QPixmap DrawWeekdayBitmap(int resourceId) {
         for (int w : kSliceWidths) {
             width += w;
         }
-        QPixmap pixmap(width, kHeight);
+        QPixmap pixmap = picturepaint::Blank(width, kHeight, Qt::white);
         QPainter painter(&pixmap);
         int x = 0;
         for (int day = 0; day < 5; ++day) {
@@ -42,7 +43,7 @@ QPixmap DrawWeekdayBitmap(int resourceId) {
     }
     const bool lit = resourceId >= res::IDB_WEEKDAY_LIT_FIRST;
     const int day = resourceId - (lit ? res::IDB_WEEKDAY_LIT_FIRST : res::IDB_WEEKDAY_PLAIN_FIRST);
-    QPixmap pixmap(kSliceWidths[day], kHeight);
+    QPixmap pixmap = picturepaint::Blank(kSliceWidths[day], kHeight, Qt::white);
     QPainter painter(&pixmap);
     PaintSlice(painter, QRect(0, 0, kSliceWidths[day], kHeight), day, lit);
     return pixmap;

@@ -248,24 +248,88 @@ TEST_F(CycleSetupPageTest, AcceptWritesDaysChosenOnThePage) {
     EXPECT_EQ(m_page->m_nDayMask, 0x02) << "a second click clears the day";
 }
 
-TEST_F(CycleSetupPageTest, AWriteTheUnitRefusedKeepsTheOperatorsForm) {
+TEST_F(CycleSetupPageTest, TheAnswerToAWriteIsShownUnlessTheUnitKeptItsSettings) {
     Show(kRecords);
     m_page->AlarmDelay()->setCurrentIndex(9);
     AnswerPassword("wrong");
     m_page->OnAccept();
     ASSERT_EQ(Queued().size(), 1u);
     Show(kRecords);  // the unit answers with the settings it still holds
-    EXPECT_EQ(m_page->AlarmDelay()->currentIndex(), 9);
+    EXPECT_EQ(m_page->AlarmDelay()->currentIndex(), 9) << "the operator's edit stays";
     m_page->Watch()->Check();
-    EXPECT_TRUE(Shown(m_page->AcceptButton()));
+    EXPECT_TRUE(Shown(m_page->AcceptButton())) << "the write can be tried again";
+    EXPECT_TRUE(UiWaitUntil([&] { return !m_prompts.Texts().empty(); }, 2000));
+    EXPECT_EQ(m_prompts.Last(), CWebPage::kChangeNotAccepted);
 
+    // Taken, but stored the unit's way: a model typed "xl100" that the unit keeps as "XL100-B",
+    // and a delay of 10 s that it caps at 9. What the unit holds now is shown, and nothing is
+    // left to accept.
+    ClearQueue();
+    m_page->AlarmDelay()->setCurrentIndex(10);
+    m_page->DryerModel(0)->setText("xl100");
     AnswerPassword("pw");
     m_page->OnAccept();
-    Show(kRecords.substr(0, kRecords.size() - 1) + "9");  // taken: the unit holds it now
+    ASSERT_EQ(Queued().size(), 1u);
+    const std::string stored =
+        "1,1,XL100-B;1,3,XL200;0,0,;1,2,ABC;0,0,;0,0,;0,0,;0,0,;2;06:00,2016;160;0;0,0;1;9";
+    Show(stored);
+    EXPECT_EQ(m_page->DryerModel(0)->text(), "XL100-B");
+    EXPECT_EQ(m_page->AlarmDelay()->currentIndex(), 9);
     m_page->Watch()->Check();
     EXPECT_FALSE(Shown(m_page->AcceptButton()));
+    EXPECT_EQ(m_prompts.Texts().size(), 1u) << "an accepted change is not reported as refused";
+
     Show(kRecords);  // a later read is shown as it is
     EXPECT_EQ(m_page->AlarmDelay()->currentIndex(), 3);
+    EXPECT_EQ(m_page->DryerModel(0)->text(), "XL100");
+}
+
+// Typing as an operator does: one key press per character.
+void Type(QWidget* field, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(field, &press);
+    }
+}
+
+void Backspace(QWidget* field) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    QApplication::sendEvent(field, &press);
+}
+
+TEST_F(CycleSetupPageTest, FieldsTakeOnlyUnitTextAndKeepTheirTypingLimitsAfterALongReply) {
+    // The unit holds next-cycle fields longer than an operator may type (14 and 8 characters).
+    Show("1,1,XL100;" + Absent("1;2026-12-08 Tue,06:00:00;0;0;0,0;0;0").substr(5));
+    QLineEdit* date = m_page->CycleTime(0);
+    QLineEdit* time = m_page->CycleTime(1);
+    EXPECT_EQ(date->text(), "2026-12-08 Tue") << "shown whole";
+    EXPECT_EQ(time->text(), "06:00:00");
+    EXPECT_EQ(date->cursorPosition(), 0) << "from its start, not its tail";
+    EXPECT_EQ(Composed(), m_page->m_strShownSettings) << "the form equals the unit's settings";
+
+    date->setCursorPosition(date->text().size());
+    Type(date, "x");
+    EXPECT_EQ(date->text(), "2026-12-08 Tue") << "typing never lengthens it past the limit";
+    Backspace(date);
+    Type(date, "e");
+    EXPECT_EQ(date->text(), "2026-12-08 Tu") << "shortened, it does not grow back";
+    date->clear();
+    Type(date, "123456789012345");
+    EXPECT_EQ(date->text(), "12345678901") << "11 characters";
+    time->clear();
+    Type(time, "123456789");
+    EXPECT_EQ(time->text(), "123456") << "6 characters";
+
+    // Characters the unit cannot hold are refused where they are typed or pasted; Latin-1 ones
+    // are taken.
+    QLineEdit* model = m_page->DryerModel(0);
+    model->setText("XL");
+    model->setCursorPosition(2);
+    Type(model, QString(QChar(0x0416)) + QChar(0x20AC));  // Cyrillic Zhe, the euro sign
+    model->insert(QString(QChar(0x2122)));                // the trade mark sign, pasted
+    EXPECT_EQ(model->text(), "XL");
+    Type(model, QString(QChar(0xE9)));  // e acute is Latin-1
+    EXPECT_EQ(model->text(), QString("XL") + QChar(0xE9));
 }
 
 TEST_F(CycleSetupPageTest, DaysModeNeedsADayAndFridayAloneIsEnough) {

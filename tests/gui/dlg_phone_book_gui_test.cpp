@@ -5,13 +5,17 @@
 
 #include <QApplication>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <functional>
 
 #include "app/core/document.h"
 #include "app/state/app_state.h"
 #include "controls/sort_list_ctrl.h"
+#include "dialogs/dlg_password.h"
 #include "dialogs/dlg_phone.h"
 #include "dialogs/dlg_phone_book.h"
+#include "dialogs/dlg_system_setup.h"
 #include "dialogs/qt_document_dialogs.h"
 #include "platform/ini_file.h"
 #include "tests/support/gui/page_fixture.h"
@@ -306,3 +310,73 @@ TEST_F(PhoneBook, PhoneBookCommandSelectChangesSystemOneWithoutConnecting) {
 }
 
 }  // namespace
+
+namespace {
+
+// A key pressed where the keyboard focus is (or on `widget` when it has none).
+void PressKey(QWidget* widget, int key) {
+    QWidget* target = widget->focusWidget() ? widget->focusWidget() : widget;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+}
+
+// Enter closes with OK (the dialog's own OK step), Escape with Cancel, from wherever the focus is.
+template <class Dialog>
+void ExpectEnterAndEscape(const char* name, const std::function<void(Dialog&)>& fill = {}) {
+    for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        Dialog dialog;
+        dialog.OnInitDialog();
+        dialog.show();
+        QApplication::processEvents();
+        if (fill) {
+            fill(dialog);
+        }
+        PressKey(&dialog, key);
+        EXPECT_EQ(dialog.result(), key == Qt::Key_Escape ? QDialog::Rejected : QDialog::Accepted)
+            << name << ", key " << key;
+        EXPECT_FALSE(dialog.isVisible()) << name << ", key " << key;
+    }
+}
+
+}  // namespace
+
+TEST_F(PhoneBook, EnterAndEscapeDoWhatTheOperatorExpectsInEveryDialog) {
+    // Phone Book: Enter on a site selects it, as a double click does; Add is not the default.
+    Open(kThreeSites);
+    SelectRows({2});
+    List().setFocus();
+    PressKey(m_dlg.get(), Qt::Key_Return);
+    EXPECT_EQ(m_dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(SystemPhone(), "333");
+    EXPECT_EQ(Shown().size(), 3u) << "no \"Setup Phone\" for a new site";
+
+    m_dlg->setResult(-1);
+    m_dlg->show();
+    SelectRows({0});
+    List().setFocus();
+    PressKey(m_dlg.get(), Qt::Key_Escape);
+    EXPECT_EQ(m_dlg->result(), QDialog::Rejected);
+    EXPECT_EQ(SystemPhone(), "333") << "Escape changes nothing";
+
+    // A button with the focus answers Enter itself.
+    m_dlg->setResult(-1);
+    m_dlg->show();
+    SelectRows({0});
+    int phones = 0;
+    ScopedModalHandler handler([&](QDialog& dialog) {
+        ++phones;
+        dialog.reject();
+        return dialog.result();
+    });
+    m_dlg->GetDlgItem(IDC_BTN_EDIT)->setFocus();
+    PressKey(m_dlg.get(), Qt::Key_Return);
+    EXPECT_EQ(phones, 1) << "Edit opened \"Setup Phone\"";
+    EXPECT_TRUE(m_dlg->isVisible());
+
+    ExpectEnterAndEscape<CDlgPhone>("Setup Phone", [](CDlgPhone& phone) {
+        phone.Item<QLineEdit>(IDC_EDIT_SITE)->setText("Site");
+    });
+    ExpectEnterAndEscape<CDlgPassword>(
+        "Password", [](CDlgPassword& password) { password.Edit()->setText("pw"); });
+    ExpectEnterAndEscape<CDlgSystemSetup>("Dial Setup");
+}

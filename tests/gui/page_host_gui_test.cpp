@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QShortcut>
 #include <QTabBar>
 #include <memory>
 
@@ -116,6 +117,28 @@ TEST_F(PageHostTest, KeyboardTabChangeShowsTheNewlyActivePage) {
     EXPECT_EQ(m_doc->m_nActivePage.load(), PAGE_CYCLE);
     EXPECT_FALSE(m_host->Page(0)->m_bWaitReply);
     EXPECT_EQ(VisiblePage(), 1) << "the page on screen is the active page";
+
+    // Ctrl+Tab and Ctrl+PgDown go on, Ctrl+Shift+Tab and Ctrl+PgUp back, from anywhere on the
+    // pages, round the end.
+    auto press = [this](const QKeySequence& keys) {
+        for (QShortcut* shortcut : m_host->TabCtrl().findChildren<QShortcut*>()) {
+            if (shortcut->key() == keys) {
+                EXPECT_EQ(shortcut->context(), Qt::WidgetWithChildrenShortcut);
+                emit shortcut->activated();
+                return;
+            }
+        }
+        ADD_FAILURE() << keys.toString().toStdString() << " does nothing";
+    };
+    press(QKeySequence(Qt::CTRL | Qt::Key_Tab));
+    EXPECT_EQ(m_doc->m_nActivePage.load(), PAGE_REPORTING);
+    press(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    press(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    EXPECT_EQ(VisiblePage(), 0);
+    press(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab));
+    EXPECT_EQ(m_doc->m_nActivePage.load(), PAGE_EVENT);
+    press(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    EXPECT_EQ(VisiblePage(), 2);
 }
 
 TEST_F(PageHostTest, ClearWaitRepliesClearsEveryPage) {

@@ -4,8 +4,8 @@
 
 #include "app/state/app_state.h"
 #include "engine/page_windows.h"
-#include "protocol/split_fields.h"
 #include "pages/web_page.h"
+#include "protocol/split_fields.h"
 #include "tests/support/gui/page_fixture.h"
 
 namespace {

@@ -161,7 +161,7 @@ TEST_F(ReportingSetupPageTest, AcceptWritesTheRecordAfterTT) {
     EXPECT_FALSE(AcceptShown());
 }
 
-TEST_F(ReportingSetupPageTest, AWriteTheUnitRefusedKeepsTheOperatorsForm) {
+TEST_F(ReportingSetupPageTest, TheAnswerToAWriteIsShownUnlessTheUnitKeptItsSettings) {
     Show(Record());
     m_page->Edit(3)->setText("other");
     AnswerPassword("wrong");
@@ -169,8 +169,19 @@ TEST_F(ReportingSetupPageTest, AWriteTheUnitRefusedKeepsTheOperatorsForm) {
     Show(Record());  // the unit still holds its settings
     EXPECT_EQ(m_page->Edit(3)->text(), "other");
     EXPECT_TRUE(AcceptShown());
+    EXPECT_TRUE(UiWaitUntil([&] { return !m_prompts.Texts().empty(); }, 2000));
+    EXPECT_EQ(m_prompts.Last(), CWebPage::kChangeNotAccepted);
     Show(Record());  // a later read is shown as it is
     EXPECT_EQ(m_page->Edit(3)->text(), "ops");
+
+    // Taken, in the unit's own spelling: the name typed "Plant a1x" is stored as "PLANT A1X".
+    m_page->Edit(kFieldSystemName)->setText("Plant a1x");
+    AnswerPassword("pw");
+    m_page->OnAccept();
+    Show(Record("PLANT A1X"));
+    EXPECT_EQ(m_page->Edit(kFieldSystemName)->text(), "PLANT A1X");
+    EXPECT_FALSE(AcceptShown());
+    EXPECT_EQ(m_prompts.Texts().size(), 1u) << "an accepted change is not reported as refused";
 }
 
 TEST_F(ReportingSetupPageTest, CaretIsRefusedBeforeThePassword) {
@@ -202,6 +213,10 @@ TEST_F(ReportingSetupPageTest, SystemNameLimitHoldsForTypingButNotForTheUnitsNam
     EXPECT_TRUE(m_prompts.Texts().empty()) << "no validation box on a reply";
     EXPECT_EQ(m_page->Edit(kFieldSystemName)->text().toStdString(), longName);
     EXPECT_FALSE(AcceptShown()) << "the name is kept whole, the form matches the reply";
+    EXPECT_EQ(m_page->Edit(kFieldSystemName)->cursorPosition(), 0) << "shown from its start";
+    m_page->Edit(kFieldSystemName)->end(false);
+    m_page->Edit(kFieldSystemName)->insert("x");
+    EXPECT_EQ(m_page->Edit(kFieldSystemName)->text().size(), 80) << "typing does not lengthen it";
 
     Show(Record());
     QLineEdit* name = m_page->Edit(kFieldSystemName);
@@ -211,6 +226,23 @@ TEST_F(ReportingSetupPageTest, SystemNameLimitHoldsForTypingButNotForTheUnitsNam
         name->insert("x");
     }
     EXPECT_EQ(name->text().size(), kSystemNameLimit);
+}
+
+TEST_F(ReportingSetupPageTest, FieldsShowTheirStartMaskThePasswordAndRefuseWhatTheUnitCannotHold) {
+    Show(Record());
+    QLineEdit* password = m_page->Edit(kFieldSmtpPassword);
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(password->displayText(), "******") << "one * for each character";
+
+    QLineEdit* address = m_page->Edit(kFieldFirstEmail);
+    address->end(false);
+    address->insert(QString(QChar(0x0436)));  // Cyrillic zhe
+    EXPECT_EQ(address->text(), "a@example.com");
+    EXPECT_FALSE(AcceptShown()) << "nothing changed, nothing to send";
+
+    Click(m_page->StyleLink(0));
+    EXPECT_EQ(Script(0)->text().toStdString(), kDefaultScript);
+    EXPECT_EQ(Script(0)->cursorPosition(), 0) << "a long script shows its start, not its tail";
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QShortcut>
-#include <QTabBar>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
 
@@ -17,11 +17,11 @@
 #include "app/core/alarm_settings.h"
 #include "app/core/document.h"
 #include "app/core/tray_look.h"
-#include "app/latin1.h"
 #include "app/frame_commands.h"
 #include "app/frame_status_bar.h"
 #include "app/halvoric_view.h"
 #include "app/hint_info_view.h"
+#include "app/latin1.h"
 #include "app/shown_stamp.h"
 #include "app/state/app_state.h"
 #include "app/toolbar_icons.h"

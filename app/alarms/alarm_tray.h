@@ -1,7 +1,7 @@
 // CAlarmTray: the console's tray icon, where the desktop offers a tray. Its picture and tooltip
 // follow the connection and the alarms (TrayLook); a double-click asks for the window
 // (activated()), and its menu offers showing the window, acknowledging the alarms and exit.
-// Without a tray nothing of this appears.
+// Without a tray nothing of this appears; the look is kept all the same.
 //
 // UI thread only.
 #pragma once
@@ -25,6 +25,7 @@ public:
     const TrayLook& Look() const { return m_look; }
     // Whether the desktop has a tray now.
     static bool Available();
+    // Null on the offscreen platform, which has no tray.
     QSystemTrayIcon* Icon() const { return m_icon; }
 
 signals:
@@ -34,7 +35,7 @@ signals:
     void showRequested();
 
 private:
-    QSystemTrayIcon* m_icon;
+    QSystemTrayIcon* m_icon = nullptr;
     QMenu* m_menu;
     TrayLook m_look;
     bool m_lookSet = false;

@@ -141,8 +141,8 @@ void CAlarmWatch::TellLink(LinkChange change) {
     const bool lost = change == LinkChange::Lost;
     CDesktopNotifier::Message message =
         MessageOf(lost ? LinkLostNotice(site) : LinkBackNotice(site));
-    message.category = lost ? QStringLiteral("network.disconnected")
-                            : QStringLiteral("network.connected");
+    message.category =
+        lost ? QStringLiteral("network.disconnected") : QStringLiteral("network.connected");
     m_notifier.Show(kLinkSubject, message);
 }
 

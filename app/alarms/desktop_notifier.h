@@ -57,6 +57,6 @@ private:
     bool m_markup = false;       // the service reads markup in bodies
     bool m_missingTold = false;  // "no service" is in the debug log; cleared by an answer
     int m_answered = 0;
-    std::map<int, uint> m_ids;  // subject -> the service's id of its notification
+    std::map<int, uint> m_ids;          // subject -> the service's id of its notification
     std::map<int, bool> m_closeWanted;  // Close came before the service answered Show
 };

@@ -17,11 +17,11 @@ std::string DryerList(const std::vector<int>& dryers) {
 TrayLook LookOf(const std::string& site, int connectStatus, const std::vector<int>& dryersInAlarm) {
     TrayLook look;
     const bool connected = connectStatus == platform::CONNECT_STATUS_CONNECTED;
-    const char* state = connected ? "Connected"
+    const char* state = connected                                              ? "Connected"
                         : connectStatus == platform::CONNECT_STATUS_CONNECTING ? "Connecting"
-                                                                              : "Disconnected";
-    look.tooltip = std::string(kProgram) + "\nSite: " + (site.empty() ? "none" : site) + "\n" +
-                   state;
+                                                                               : "Disconnected";
+    look.tooltip =
+        std::string(kProgram) + "\nSite: " + (site.empty() ? "none" : site) + "\n" + state;
     if (!connected) {
         look.state = TrayState::Disconnected;
         if (!dryersInAlarm.empty()) {

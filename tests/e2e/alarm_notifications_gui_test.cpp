@@ -84,8 +84,7 @@ protected:
         ASSERT_TRUE(UiWaitUntil([&] { return m_console->StatusRequests() >= until; }, kWaitMs));
     }
     bool WaitNotifications(size_t count) {
-        return UiWaitUntil([count] { return s_server->Notifications().size() >= count; },
-                           kWaitMs);
+        return UiWaitUntil([count] { return s_server->Notifications().size() >= count; }, kWaitMs);
     }
     CAlarmWatch& Alarms() { return m_console->Alarms(); }
 
@@ -102,9 +101,8 @@ TEST_F(AlarmNotifications, OneNotificationPerChangeNeverOnePerPoll) {
     const int dryer = m_console->SomeDryer();
     const std::string name = "Dryer " + std::to_string(dryer);
     size_t requestsAtRaise = 0;
-    QObject::connect(&Alarms(), &CAlarmWatch::raised, [&] {
-        requestsAtRaise = m_console->StatusRequests();
-    });
+    QObject::connect(&Alarms(), &CAlarmWatch::raised,
+                     [&] { requestsAtRaise = m_console->StatusRequests(); });
 
     const size_t before = m_console->StatusRequests();
     ASSERT_TRUE(m_console->Unit().RaiseAlarm(dryer));
@@ -170,6 +168,15 @@ TEST_F(AlarmNotifications, RemindsUntilAcknowledged) {
     EXPECT_EQ(reminder.replacesId, first.id);
     EXPECT_NE(reminder.summary.indexOf("still in alarm"), -1);
 
+    // A click on the notification brings the window up on the Status page.
+    QTabBar* tabs = m_console->Console().Frame()->MainView()->PageHost()->TabCtrl().TabBar();
+    tabs->setCurrentIndex(1);
+    m_console->Console().Frame()->showMinimized();
+    s_server->InvokeAction(reminder.id, "default");
+    ASSERT_TRUE(UiWaitUntil([&] { return tabs->currentIndex() == 0; }, kWaitMs));
+    EXPECT_FALSE(m_console->Console().Frame()->isMinimized());
+    EXPECT_EQ(m_console->Console().Document()->m_nActivePage.load(), PAGE_STATUS);
+
     // "Acknowledge" on the notification: the reminders stop, the unit hears nothing of it.
     const size_t requestsBefore = m_console->Unit().ReceivedRequests().size();
     s_server->InvokeAction(reminder.id, "acknowledge");
@@ -193,15 +200,6 @@ TEST_F(AlarmNotifications, RemindsUntilAcknowledged) {
     const std::string log = m_console->LogText("System001");
     EXPECT_EQ(Count(log, " : <Alarm acknowledged: dryer " + std::to_string(dryer) + ">\r\n"), 1u);
     EXPECT_EQ(Count(log, " : <Alarm acknowledged: dryer " + std::to_string(other) + ">\r\n"), 1u);
-
-    // A click on the notification brings the window up on the Status page.
-    QTabBar* tabs = m_console->Console().Frame()->MainView()->PageHost()->TabCtrl().TabBar();
-    tabs->setCurrentIndex(1);
-    m_console->Console().Frame()->showMinimized();
-    s_server->InvokeAction(first.id, "default");
-    ASSERT_TRUE(UiWaitUntil([&] { return tabs->currentIndex() == 0; }, kWaitMs));
-    EXPECT_FALSE(m_console->Console().Frame()->isMinimized());
-    EXPECT_EQ(m_console->Console().Document()->m_nActivePage.load(), PAGE_STATUS);
 }
 
 TEST_F(AlarmNotifications, ALostLinkIsToldOnceAndItsReturnOnceButNotTheOperatorsDisconnect) {
@@ -221,8 +219,8 @@ TEST_F(AlarmNotifications, ALostLinkIsToldOnceAndItsReturnOnceButNotTheOperators
     EXPECT_EQ(s_server->Notifications()[1].replacesId, lost.id);
 
     m_console->Console().Document()->OnDisconnect();
-    ASSERT_TRUE(UiWaitUntil(
-        [&] { return Alarms().Tray().Look().state == TrayState::Disconnected; }, kWaitMs));
+    ASSERT_TRUE(UiWaitUntil([&] { return Alarms().Tray().Look().state == TrayState::Disconnected; },
+                            kWaitMs));
     UiWaitFor(5 * 1000 / static_cast<int>(kTimeScale) + 300);
     EXPECT_EQ(s_server->Notifications().size(), 2u);
 }
@@ -236,8 +234,8 @@ TEST_F(AlarmNotifications, WithoutAServiceTheConsoleGoesOnAndSaysSoOnce) {
     m_console->Unit().UpdateState([dryer](sim::UnitState& s) { s.ResetDryer(dryer); });
     ASSERT_TRUE(UiWaitUntil([&] { return !Alarms().Tracker().InAlarm(dryer); }, kWaitMs));
     const std::string phrase = "no notification service on the session bus";
-    ASSERT_TRUE(UiWaitUntil(
-        [&] { return Count(m_console->LogText("OPDebug"), phrase) > 0; }, kWaitMs));
+    ASSERT_TRUE(
+        UiWaitUntil([&] { return Count(m_console->LogText("OPDebug"), phrase) > 0; }, kWaitMs));
     WaitPolls(2);
     EXPECT_EQ(Count(m_console->LogText("OPDebug"), phrase), 1u);
     EXPECT_EQ(Count(m_console->LogText("System001"), "<Alarm cleared: dryer "), 1u);

@@ -35,19 +35,21 @@ AlarmConsole::~AlarmConsole() {
     m_unit.reset();
 }
 
-void AlarmConsole::MakeUnit() {
+void AlarmConsole::MakeUnit(int port) {
     m_unit = std::make_unique<sim::UnitSimulator>(sim::UnitOptions{});
     m_unit->UpdateState([](sim::UnitState& state) {
         for (int n = 1; n <= 8; ++n) {
             state.ResetDryer(n);
         }
     });
-    m_address = "127.0.0.1 " + std::to_string(m_unit->StartTcp("127.0.0.1", 0));
+    m_address = "127.0.0.1 " + std::to_string(m_unit->StartTcp("127.0.0.1", port));
 }
 
 void AlarmConsole::ReplaceUnit() {
+    // At the same address, as a unit that was switched off and on again.
+    const int port = m_unit->TcpPort();
     m_unit.reset();
-    MakeUnit();
+    MakeUnit(port);
 }
 
 bool AlarmConsole::Start() {

@@ -24,7 +24,7 @@ public:
     bool Start();
     // Connects again (after the link went): true once logged in.
     bool Connect();
-    // A new unit in place of the old one, which closes its lines.
+    // A new unit in place of the old one, which closes its lines, on the same port.
     void ReplaceUnit();
 
     sim::UnitSimulator& Unit() { return *m_unit; }
@@ -39,7 +39,7 @@ public:
     std::string LogText(const std::string& prefix) const;
 
 private:
-    void MakeUnit();
+    void MakeUnit(int port = 0);
 
     std::unique_ptr<sim::UnitSimulator> m_unit;
     std::string m_address;

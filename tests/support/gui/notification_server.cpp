@@ -100,12 +100,12 @@ bool NotificationServer::handleMessage(const QDBusMessage& message,
         call.id = args[0].toUInt();
         reply = message.createReply();
     } else if (call.method == QLatin1String("GetCapabilities")) {
-        reply = message.createReply(
-            QVariant(QStringList{QStringLiteral("actions"), QStringLiteral("body"),
-                                 QStringLiteral("sound")}));
+        reply = message.createReply(QVariant(QStringList{
+            QStringLiteral("actions"), QStringLiteral("body"), QStringLiteral("sound")}));
     } else if (call.method == QLatin1String("GetServerInformation")) {
-        reply = message.createReply(QVariantList{QStringLiteral("test"), QStringLiteral("corvantis"),
-                                                 QStringLiteral("1"), QStringLiteral("1.2")});
+        reply =
+            message.createReply(QVariantList{QStringLiteral("test"), QStringLiteral("corvantis"),
+                                             QStringLiteral("1"), QStringLiteral("1.2")});
     } else {
         return false;
     }

@@ -2,23 +2,32 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/alarms/alarm_tray.h"
+#include "app/alarms/alarm_watch.h"
 #include "app/command_ids.h"
+#include "app/core/alarm_settings.h"
 #include "app/core/document.h"
+#include "app/core/tray_look.h"
 #include "app/frame_commands.h"
 #include "app/frame_status_bar.h"
 #include "app/halvoric_view.h"
 #include "app/hint_info_view.h"
+#include "app/latin1.h"
 #include "app/shown_stamp.h"
 #include "app/state/app_state.h"
 #include "app/toolbar_icons.h"
 #include "pages/dlg_parent.h"
+#include "pages/web_page_status.h"
+#include "platform/ini_file.h"
 
 CMainFrame::CMainFrame(CHalvoricDoc& doc, bool autoTray, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -26,14 +35,19 @@ CMainFrame::CMainFrame(CHalvoricDoc& doc, bool autoTray, QWidget* parent)
                               Qt::WindowCloseButtonHint),
       m_doc(doc),
       m_pCommands(new CFrameCommands(doc, *this)),
+      m_bAutoTray(autoTray),
       m_idleUpdate(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Corvantis"));
     setWindowIcon(ApplicationIcon());
+    CreateAlarmWatch();
     CreateMenus();
     CreateToolBar();
     m_wndStatusBar = new CFrameStatusBar(this);
     setStatusBar(m_wndStatusBar);
     CreateClient();
+    if (auto* status = dynamic_cast<CWebPage_Status*>(m_pMainView->PageHost()->Page(0))) {
+        connect(status, &CWebPage_Status::statusShown, m_pAlarms, &CAlarmWatch::OnStatusShown);
+    }
     IgnoreDocumentKeys();
 
     // The menu bar stays inside the window so that the client area has the same size everywhere.
@@ -51,6 +65,28 @@ CMainFrame::CMainFrame(CHalvoricDoc& doc, bool autoTray, QWidget* parent)
 // The message registry forgets the main window with the target.
 CMainFrame::~CMainFrame() = default;
 
+void CMainFrame::CreateAlarmWatch() {
+    const platform::IniFile* profile = m_doc.Profile();
+    const AlarmSettings settings = profile ? ReadAlarmSettings(*profile) : AlarmSettings{};
+    m_pAlarms = new CAlarmWatch(m_doc, settings, m_pCommands->Action(ID_APP_EXIT), this);
+    connect(m_pAlarms, &CAlarmWatch::alarmsChanged, this, &CMainFrame::UpdateAlarmTitle);
+    connect(m_pAlarms, &CAlarmWatch::showStatusRequested, this, &CMainFrame::ShowStatusPage);
+    // The taskbar entry asks for attention until the window is activated.
+    for (auto signal : {&CAlarmWatch::raised, &CAlarmWatch::reminded}) {
+        connect(m_pAlarms, signal, this, [this] {
+            if (!isActiveWindow()) {
+                QApplication::alert(this);
+            }
+        });
+    }
+    // The tray's double-click is the tray message of the classic console.
+    connect(&m_pAlarms->Tray(), &CAlarmTray::doubleClicked, this, [] {
+        platform::PostToMainWindow(platform::WM_TRAY_NOTIFY, 0, platform::WM_LBUTTONDBLCLK);
+    });
+    connect(&m_pAlarms->Tray(), &CAlarmTray::showRequested, this,
+            [] { platform::PostToMainWindow(platform::WM_TRAY_NOTIFY, 1, 0); });
+}
+
 void CMainFrame::CreateMenus() {
     menuBar()->setNativeMenuBar(false);
     QMenu* file = menuBar()->addMenu(tr("&File"));
@@ -62,6 +98,8 @@ void CMainFrame::CreateMenus() {
     system->addSeparator();
     system->addAction(m_pCommands->Action(ID_CONNECT));
     system->addAction(m_pCommands->Action(ID_DISCONNECT));
+    system->addSeparator();
+    system->addAction(m_pAlarms->AcknowledgeAction());
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(m_pCommands->Action(ID_APP_ABOUT));
@@ -159,6 +197,9 @@ long CMainFrame::OnMessage(unsigned msg, intptr_t wParam, intptr_t lParam) {
 }
 
 void CMainFrame::OnConnectStatus(intptr_t state) {
+    // "Disconnect" clears the online flag at once; a line that went down by itself has it set
+    // until this state is handled.
+    m_pAlarms->OnConnectStatus(static_cast<int>(state), theApp().m_bOnline.load() == 0);
     switch (state) {
         case platform::CONNECT_STATUS_CONNECTED:
             m_wndStatusBar->SetConnectionText(tr("Connected"));
@@ -192,16 +233,47 @@ void CMainFrame::OnSystemStop(intptr_t systemId) {
 }
 
 void CMainFrame::OnAutoTray() {
-    // Shows the window without restoring it when minimised; a closed console stays closed.
-    if (!m_bClosed) {
-        setVisible(true);
+    // A closed console stays closed.
+    if (m_bClosed) {
+        return;
     }
+    // Minimised with "AutoTray" on, the window goes to the tray when there is one.
+    if (m_bAutoTray && isMinimized() && CAlarmTray::Available()) {
+        hide();
+        return;
+    }
+    // Shows the window without restoring it when minimised.
+    setVisible(true);
 }
 
 void CMainFrame::OnTrayNotify(intptr_t wParam, intptr_t lParam) {
     if (wParam != 0 || lParam == static_cast<intptr_t>(platform::WM_LBUTTONDBLCLK)) {
-        OnAutoTray();
+        ShowFromTray();
     }
+}
+
+void CMainFrame::ShowFromTray() {
+    if (m_bClosed) {
+        return;
+    }
+    // A window hidden to the tray is minimised still: shown as it is, it would stay out of sight.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::ShowStatusPage() {
+    ShowFromTray();
+    // As if the operator chose the tab: the page that was active is left, Status is entered.
+    QTabBar* tabs = m_pMainView->PageHost()->TabCtrl().TabBar();
+    if (tabs->currentIndex() != 0) {
+        tabs->setCurrentIndex(0);
+    }
+}
+
+void CMainFrame::UpdateAlarmTitle() {
+    setWindowTitle(FromLatin1(WindowTitle(m_pAlarms->DryersInAlarm(), isActiveWindow())));
 }
 
 void CMainFrame::showEvent(QShowEvent* event) {
@@ -226,6 +298,9 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
 
 void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && m_pAlarms) {
+        UpdateAlarmTitle();
+    }
     if (event->type() == QEvent::WindowStateChange && isMinimized()) {
         platform::PostToMainWindow(platform::WM_AUTO_TRAY, 0, 0);
     }

@@ -1,7 +1,12 @@
 // CMainFrame: the console's only top-level window. Menu, toolbar and status bar; a two-row
 // splitter holding the main view (with the device pages) and the collapsed hint view; and the
 // single receiver of the frame messages that the System workers, the timer thread and the
-// document post (see platform/window_messages.h). Everything here runs on the UI thread.
+// document post (see platform/window_messages.h). It owns the alarm watch (tray icon, desktop
+// notifications, acknowledge) and shows in its title that a dryer is in alarm while the window is
+// not active. Everything here runs on the UI thread.
+//
+// With "AutoTray" on and a tray on the desktop, minimising hides the window to the tray; a
+// double-click on the tray icon brings it back.
 //
 // The window has a fixed size (client area 735 x 570 below the menu bar), can be minimised but
 // not maximised or resized. Closing it asks the document ("Exit Program?").
@@ -11,6 +16,7 @@
 
 #include "platform/window_messages.h"
 
+class CAlarmWatch;
 class CFrameCommands;
 class CFrameStatusBar;
 class CHalvoricDoc;
@@ -35,6 +41,7 @@ public:
     QToolBar* ToolBar() const { return m_wndToolBar; }
     QSplitter* Splitter() const { return m_wndSplitter; }
     CFrameCommands* Commands() const { return m_pCommands; }
+    CAlarmWatch* Alarms() const { return m_pAlarms; }
 
     static constexpr int kClientWidth = 735;
     static constexpr int kClientHeight = 570;
@@ -61,9 +68,17 @@ private:
     void OnSystemStop(intptr_t systemId);
     void OnAutoTray();
     void OnTrayNotify(intptr_t wParam, intptr_t lParam);
+    void CreateAlarmWatch();
+    // Brings the window back from the tray or from being minimised, in front and active.
+    void ShowFromTray();
+    // The window in front on the Status page (a click on an alarm notification).
+    void ShowStatusPage();
+    void UpdateAlarmTitle();
 
     CHalvoricDoc& m_doc;
     CFrameCommands* m_pCommands;
+    bool m_bAutoTray;
+    CAlarmWatch* m_pAlarms = nullptr;
     CFrameStatusBar* m_wndStatusBar = nullptr;
     QToolBar* m_wndToolBar = nullptr;
     int m_bSplitterReady = 0;

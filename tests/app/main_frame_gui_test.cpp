@@ -85,7 +85,8 @@ TEST_F(MainFrameTest, MenusCarryTheConsoleCommands) {
     EXPECT_EQ(menus[2]->text(), "&Help");
     EXPECT_EQ(ActionTexts(menus[0]->menu()->actions()), QStringList({"E&xit"}));
     EXPECT_EQ(ActionTexts(menus[1]->menu()->actions()),
-              QStringList({"Dial setup", "Phone book", "|", "Connect", "Disconnect"}));
+              QStringList({"Dial setup", "Phone book", "|", "Connect", "Disconnect", "|",
+                           "Acknowledge alarms"}));
     EXPECT_EQ(ActionTexts(menus[2]->menu()->actions()), QStringList({"&About Corvantis..."}));
     EXPECT_EQ(Command(ID_DIAL_SETUP)->statusTip(), "Dial setup");
     EXPECT_EQ(Frame().windowTitle(), "Corvantis");
@@ -307,6 +308,8 @@ TEST_F(MainFrameTest, MinimisedWindowStaysMinimisedOnAutoTray) {
     EXPECT_FALSE(Frame().isVisible());
     Post(platform::WM_TRAY_NOTIFY, 0, platform::WM_LBUTTONDBLCLK);
     EXPECT_TRUE(Frame().isVisible());
+    // Called back from the tray, a window hidden while minimised comes back in sight.
+    EXPECT_FALSE(Frame().isMinimized());
 }
 
 TEST_F(MainFrameTest, AboutBoxNamesTheVersion) {
@@ -332,6 +335,12 @@ TEST(MainFrameAutoTray, WindowIsShownNormallyWhenAutoTrayIsOn) {
     UiWaitFor(50);
     EXPECT_TRUE(console.Frame()->isVisible());
     EXPECT_FALSE(console.Frame()->isMinimized());
+
+    // Without a tray on the desktop, minimising does not hide the window.
+    console.Frame()->showMinimized();
+    UiWaitFor(50);
+    EXPECT_TRUE(console.Frame()->isVisible());
+    EXPECT_TRUE(console.Frame()->isMinimized());
 }
 
 }  // namespace

@@ -36,6 +36,11 @@ public:
     // and the serial device path (empty: COM n is /dev/ttyS<n-1>).
     uint8_t m_nCommType = 1;
     std::string m_strDevice;
+    // Additions, all off or at their defaults when missing: [Settings] AutoReconnect (the UI
+    // thread changes it from the menu) and MaxDialsPerHour; [CommSetup] IgnoreCarrier.
+    std::atomic<int> m_bAutoReconnect{0};
+    int m_nMaxDialsPerHour = 10;
+    int m_bIgnoreCarrier = 0;
 
     // Flags, any thread.
     std::atomic<int> m_bLoggedIn{0};

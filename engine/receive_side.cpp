@@ -196,6 +196,7 @@ void CSystem::FinishExchangeLocked() {
         }
         if (node.LastStep == 1 && node.CommandID == CMD_LOGIN) {
             theApp().m_bLoggedIn.store(1);
+            theApp().m_nLogins.fetch_add(1);
             platform::PostToMainWindow(platform::WM_CONNECT_STATUS,
                                        platform::CONNECT_STATUS_CONNECTED, 0);
         }

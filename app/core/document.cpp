@@ -100,6 +100,7 @@ CSystem* CHalvoricDoc::FindSystem(int id) const {
 bool CHalvoricDoc::LoadData() {
     m_linkWatch.SetEnabled(theApp().m_bAutoReconnect.load() != 0);
     m_dialBudget.SetPerHour(theApp().m_nMaxDialsPerHour);
+    m_loginsSeen = theApp().m_nLogins.load();
     AddSystem();
     theApp().WriteDebugLog("LoadData OK");
     // The logs the Systems open now are today's; the tick rolls them when the date moves on.
@@ -488,18 +489,24 @@ void CHalvoricDoc::WatchLink() {
         return;
     }
     const bool loggedIn = theApp().m_bLoggedIn.load() != 0;
+    const uint64_t logins = theApp().m_nLogins.load();
+    const bool newLogin = logins != m_loginsSeen;
+    m_loginsSeen = logins;
     const bool busy = s->HasCurCommand() || !s->QueuesEmpty();
-    switch (m_linkWatch.GetState()) {
-        case CLinkWatch::State::Connecting:
-        case CLinkWatch::State::Reconnecting:
-            if (loggedIn) {
-                m_holdDials.store(false);
-                m_linkNote = {};
-                m_linkWatch.LoggedIn();
-            } else if (!busy) {
-                NoteSessionEnd(*s);
-            }
-            break;
+    CLinkWatch::State state = m_linkWatch.GetState();
+    if (state == CLinkWatch::State::Connecting || state == CLinkWatch::State::Reconnecting) {
+        if (loggedIn || newLogin) {
+            // (A login already over again, on a line that dropped at once, counts too.)
+            m_holdDials.store(false);
+            m_linkNote = {};
+            m_linkWatch.LoggedIn();
+            state = CLinkWatch::State::Up;
+        } else if (!busy) {
+            NoteSessionEnd(*s);
+            return;
+        }
+    }
+    switch (state) {
         case CLinkWatch::State::Up:
             if (!loggedIn) {
                 NoteSessionEnd(*s);
@@ -510,12 +517,7 @@ void CHalvoricDoc::WatchLink() {
                 StartReconnect(*s);
             }
             break;
-        case CLinkWatch::State::Idle:
-        case CLinkWatch::State::Stopped:
-            // An operator's Connect that logged in on a line without carrier says so too.
-            if (m_noCarrierSeen.load() && !busy) {
-                NoteSessionEnd(*s);
-            }
+        default:
             break;
     }
 }

@@ -163,6 +163,7 @@ protected:
     // The timer thread saw a login on a line without carrier; the UI thread takes it.
     std::atomic<bool> m_noCarrierSeen{false};
     LinkProblemText m_linkNote;
+    uint64_t m_loginsSeen = 0;  // theApp().m_nLogins at the last WatchLink
     std::unique_ptr<platform::MessageTarget> m_linkTarget;
     std::atomic<uint64_t> m_linkTargetId{0};
 };

@@ -66,6 +66,7 @@ void CHalvoricApp::Reset() {
     m_bIgnoreCarrier = fresh.m_bIgnoreCarrier;
     m_bLoggedIn.store(0);
     m_bOnline.store(0);
+    m_nLogins.store(0);
 }
 
 CHalvoricApp& theApp() {

@@ -45,6 +45,9 @@ public:
     // Flags, any thread.
     std::atomic<int> m_bLoggedIn{0};
     std::atomic<int> m_bOnline{0};
+    // Logins so far (the last login step ended): a login that was over again before anyone
+    // looked at m_bLoggedIn is still seen.
+    std::atomic<uint64_t> m_nLogins{0};
 
     // The debug log "OPDebug %Y-%m-%d.Log" in m_strLogDir. False when it cannot be opened (the
     // console then runs without one; the reason goes to stderr).

@@ -188,8 +188,7 @@ void CMainFrame::OnConnectStatus(intptr_t state) {
 void CMainFrame::RefreshLinkPanes() {
     const CHalvoricDoc::LinkView view = m_doc.GetLinkView();
     const bool connected = m_stateText == tr("Connected");
-    const QString pane =
-        view.pane.empty() || connected ? m_stateText : FromLatin1(view.pane);
+    const QString pane = view.pane.empty() || connected ? m_stateText : FromLatin1(view.pane);
     m_wndStatusBar->SetConnectionText(pane, connected ? QString() : FromLatin1(view.detail));
     m_wndStatusBar->SetReplyText(FromLatin1(view.reply), FromLatin1(view.replyDetail));
     const QString message = connected ? QString() : FromLatin1(view.message);

@@ -257,8 +257,8 @@ void CClientSocket::OnClose(int) {
     DebugLog("OnClose(): the unit " + Host + " " + std::to_string(HostPort) +
              " closed the connection");
     if (Owner) {
-        Owner->NoteProblem({LinkProblem::Kind::PeerClosed, Host + " " + std::to_string(HostPort),
-                            0, "the unit closed the connection"});
+        Owner->NoteProblem({LinkProblem::Kind::PeerClosed, Host + " " + std::to_string(HostPort), 0,
+                            "the unit closed the connection"});
     }
     Close();
     if (Owner) {

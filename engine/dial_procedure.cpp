@@ -48,7 +48,8 @@ CSystem::DialOutcome CSystem::DialAttempts(CCommPort& portRef) {
         }
         const std::string number = port->GetAddress();
         if (m_dialGate && !m_dialGate(number)) {
-            DebugLog("DoCommand(): the call to " + number + " was held back: no more calls allowed now");
+            DebugLog("DoCommand(): the call to " + number +
+                     " was held back: no more calls allowed now");
             return DialOutcome::Failed;
         }
         Report(ReportText("Try dial to System"));

@@ -114,9 +114,8 @@ bool SerialLine::Open(const std::string& device, const SerialLineSettings& setti
     };
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
-        return err == EWOULDBLOCK
-                   ? fail(EBUSY, SerialOpenFailReason(device, EBUSY))
-                   : fail(err, "cannot lock " + device + ": " + OsErrorText(err));
+        return err == EWOULDBLOCK ? fail(EBUSY, SerialOpenFailReason(device, EBUSY))
+                                  : fail(err, "cannot lock " + device + ": " + OsErrorText(err));
     }
     if (::ioctl(fd, TIOCEXCL) != 0 && !NoModemLines(errno)) {
         const int err = errno;

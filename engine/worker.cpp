@@ -209,8 +209,8 @@ bool CSystem::WaitForSocket(CCommPort& port) {
         if (checks == kTcpConnectChecks) {
             DebugLog("DoCommand(): Connect fail");
             if (port.LastProblem().kind == LinkProblem::Kind::None) {
-                port.NoteProblem({LinkProblem::Kind::NoAnswer, port.GetAddress(), 0,
-                                  "no answer within 15 s"});
+                port.NoteProblem(
+                    {LinkProblem::Kind::NoAnswer, port.GetAddress(), 0, "no answer within 15 s"});
             }
             return false;
         }

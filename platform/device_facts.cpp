@@ -120,8 +120,8 @@ std::vector<FileHolder> HoldersOf(const std::string& path) {
     }
     const int self = static_cast<int>(::getpid());
     for (const std::string& entry : FolderEntries("/proc")) {
-        if (entry.empty() || !std::all_of(entry.begin(), entry.end(),
-                                         [](char c) { return c >= '0' && c <= '9'; })) {
+        if (entry.empty() ||
+            !std::all_of(entry.begin(), entry.end(), [](char c) { return c >= '0' && c <= '9'; })) {
             continue;
         }
         const int pid = std::stoi(entry);

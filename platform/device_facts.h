@@ -17,8 +17,8 @@ std::vector<std::string> FolderEntries(const std::string& dir);
 struct FileGroup {
     bool known = false;
     unsigned gid = 0;
-    std::string name;       // the group's name, or its number when the system has no name for it
-    bool processIn = false;  // this process has the group (effective or supplementary)
+    std::string name;         // the group's name, or its number when the system has no name for it
+    bool processIn = false;   // this process has the group (effective or supplementary)
     bool userListed = false;  // the user running this process is a listed member of the group
 };
 // The group that owns `path` (following links). `known` is false when the file cannot be read;

@@ -29,8 +29,9 @@ LinkProblemText Missing(const LinkProblem& problem, const DeviceFacts& facts) {
     LinkProblemText text;
     text.pane = "Disconnected: no device";
     if (problem.where.empty()) {
-        text.detail = "No serial port is chosen: choose one in System > Dial setup, or name the "
-                      "device under [CommSetup] Device in Corvantis.ini.";
+        text.detail =
+            "No serial port is chosen: choose one in System > Dial setup, or name the "
+            "device under [CommSetup] Device in Corvantis.ini.";
         return text;
     }
     text.detail = "The serial device " + problem.where + " is not there.";
@@ -38,9 +39,9 @@ LinkProblemText Missing(const LinkProblem& problem, const DeviceFacts& facts) {
         text.detail += " No serial adapter is plugged in (" + facts.byIdDir +
                        " is empty or missing): plug the adapter in, or check its cable.";
     } else {
-        text.detail += " The serial adapters plugged in now are:" +
-                       Joined(facts.byId, facts.byIdDir + "/") +
-                       "\nPut the unit's one under [CommSetup] Device in Corvantis.ini.";
+        text.detail +=
+            " The serial adapters plugged in now are:" + Joined(facts.byId, facts.byIdDir + "/") +
+            "\nPut the unit's one under [CommSetup] Device in Corvantis.ini.";
     }
     return text;
 }
@@ -134,9 +135,9 @@ LinkProblemText DescribeLinkProblem(const LinkProblem& problem, const DeviceFact
         case Kind::DeviceBusy:
             return Busy(problem, facts);
         case Kind::OpenFailed:
-            return {"Disconnected: line fault",
-                    "The serial device " + problem.where + " could not be opened: " +
-                        problem.detail + "."};
+            return {"Disconnected: line fault", "The serial device " + problem.where +
+                                                    " could not be opened: " + problem.detail +
+                                                    "."};
         case Kind::LineLost:
             return {"Disconnected: line lost",
                     "The serial line " + problem.where +

@@ -1,8 +1,8 @@
 // CLinkWatch: follows the session of the unit as the operator sees it and runs the automatic
 // reconnect. It knows whether a logged-in session ended without the operator asking (not through
-// Disconnect), and then, when reconnect is on, plans the next login after a back-off: 10 s, doubling
-// with every failed attempt, at most 5 minutes, each wait drawn between 80 % and 100 % of that so
-// that many consoles do not call at the same moment. A login resets the back-off.
+// Disconnect), and then, when reconnect is on, plans the next login after a back-off: 10 s,
+// doubling with every failed attempt, at most 5 minutes, each wait drawn between 80 % and 100 % of
+// that so that many consoles do not call at the same moment. A login resets the back-off.
 //
 // It decides nothing about the line itself: the document tells it what happened (Operator...,
 // LoggedIn, SessionEnded) and asks it whether an attempt is due. No Qt, no threads of its own.
@@ -63,7 +63,7 @@ public:
     void StopReconnect(const std::string& why);
 
     // The plan.
-    bool Due() const;  // Waiting, and the wait is over
+    bool Due() const;      // Waiting, and the wait is over
     void AttemptStarts();  // Reconnecting
     // The next attempt is not made before `programMs` (the redial limit).
     void HoldUntil(int64_t programMs);

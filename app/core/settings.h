@@ -1,7 +1,8 @@
 // The console's start-up settings in the ini file: [CommSetup] "SerialNo", "BaudRate",
 // "Telephone", and on Linux "CommType", "Device" and "IgnoreCarrier" (read only, never written);
-// [Settings] "AutoTray", "WriteLog", "DebugLog", "AutoReconnect" and "MaxDialsPerHour". Out-of-range values fall back to COM1, 9600 and dial-up
-// without a word, as the console always did.
+// [Settings] "AutoTray", "WriteLog", "DebugLog", "AutoReconnect" and "MaxDialsPerHour".
+// Out-of-range values fall back to COM1, 9600 and dial-up without a word, as the console always
+// did.
 #pragma once
 
 #include <cstdint>

@@ -94,11 +94,11 @@ TEST(LinkProblemText, PermissionDeniedNamesTheDevicesOwnGroupAndTheFix) {
                 }
                 const LinkProblemText text =
                     DescribeLinkProblem(problem, GatherDeviceFacts(problem));
-                const bool ok = text.pane == "Disconnected: no permission" &&
-                                Has(text.detail, "group \"" + std::string(groupName) + "\"") &&
-                                Has(text.detail, "sudo usermod -aG " + std::string(groupName) +
-                                                     " $USER") &&
-                                Has(text.detail, "log out and in again");
+                const bool ok =
+                    text.pane == "Disconnected: no permission" &&
+                    Has(text.detail, "group \"" + std::string(groupName) + "\"") &&
+                    Has(text.detail, "sudo usermod -aG " + std::string(groupName) + " $USER") &&
+                    Has(text.detail, "log out and in again");
                 if (!ok) {
                     std::fprintf(stderr, "%s\n", text.detail.c_str());
                 }

@@ -42,8 +42,8 @@ TEST_F(LinkWatchTest, WaitsDoubleFromTenSecondsToFiveMinutesAndALoginStartsAgain
         EXPECT_EQ(watch.GetState(), State::Reconnecting);
         watch.SessionEnded();  // the attempt failed
     }
-    EXPECT_EQ(waits, (std::vector<int64_t>{10000, 20000, 40000, 80000, 160000, 300000, 300000,
-                                           300000}));
+    EXPECT_EQ(waits,
+              (std::vector<int64_t>{10000, 20000, 40000, 80000, 160000, 300000, 300000, 300000}));
 
     // A login resets the back-off: the next loss waits 10 s again.
     watch.AttemptStarts();

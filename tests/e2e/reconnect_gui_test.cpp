@@ -121,7 +121,8 @@ protected:
     void Connect() {
         ASSERT_TRUE(UiWaitUntil([this] { return Doc()->CanConnect(); }, kLongWaitMs));
         Doc()->OnConnect();
-        ASSERT_TRUE(UiWaitUntil([this] { return Connected(); }, kLongWaitMs)) << Pane().toStdString();
+        ASSERT_TRUE(UiWaitUntil([this] { return Connected(); }, kLongWaitMs))
+            << Pane().toStdString();
     }
     // Waits for the pane to say "Reconnecting in", then for the new login and a Status poll.
     void ExpectReconnect(int loginsBefore) {
@@ -216,9 +217,9 @@ TEST_F(ReconnectTest, RedialsStayWithinTheHoursBudget) {
     MakeUnit();
     const std::string device = m_unit->StartPty();
     ASSERT_FALSE(device.empty());
-    ASSERT_NO_FATAL_FAILURE(StartConsole(
-        "[CommSetup]\r\nCommType=1\r\nTelephone=5551234\r\nDevice=" + device +
-        "\r\n[Settings]\r\nAutoReconnect=1\r\nMaxDialsPerHour=4\r\n"));
+    ASSERT_NO_FATAL_FAILURE(
+        StartConsole("[CommSetup]\r\nCommType=1\r\nTelephone=5551234\r\nDevice=" + device +
+                     "\r\n[Settings]\r\nAutoReconnect=1\r\nMaxDialsPerHour=4\r\n"));
     TestLinePort* line = UseTestLine();
     ASSERT_NE(line, nullptr);
     line->carrier = true;
@@ -252,8 +253,9 @@ TEST_F(ReconnectTest, ModemsBlacklistedAnswerEndsTheReconnectAndIsShown) {
     MakeUnit();
     const std::string device = m_unit->StartPty();
     ASSERT_FALSE(device.empty());
-    ASSERT_NO_FATAL_FAILURE(StartConsole("[CommSetup]\r\nCommType=1\r\nTelephone=5551234\r\nDevice=" +
-                                         device + "\r\n[Settings]\r\nAutoReconnect=1\r\n"));
+    ASSERT_NO_FATAL_FAILURE(
+        StartConsole("[CommSetup]\r\nCommType=1\r\nTelephone=5551234\r\nDevice=" + device +
+                     "\r\n[Settings]\r\nAutoReconnect=1\r\n"));
     TestLinePort* line = UseTestLine();
     ASSERT_NE(line, nullptr);
     line->dialAnswer = "BLACKLISTED";
@@ -290,12 +292,12 @@ TEST_F(ReconnectTest, DirectLineWithoutCarrierReadsPagesOnlyWithIgnoreCarrier) {
         if (ignore) {
             ASSERT_TRUE(UiWaitUntil([this] { return Connected() && Polled(0); }, kLongWaitMs));
         } else {
-            ASSERT_TRUE(UiWaitUntil([this] { return Pane() == "Disconnected: no carrier"; },
-                                    kLongWaitMs))
+            ASSERT_TRUE(
+                UiWaitUntil([this] { return Pane() == "Disconnected: no carrier"; }, kLongWaitMs))
                 << Pane().toStdString();
             EXPECT_EQ(m_unit->LoginCount(), 1);
-            EXPECT_TRUE(m_console->Frame()->StatusBar()->ConnectionTooltip().contains(
-                "IgnoreCarrier=1"));
+            EXPECT_TRUE(
+                m_console->Frame()->StatusBar()->ConnectionTooltip().contains("IgnoreCarrier=1"));
             EXPECT_TRUE(m_console->Frame()->StatusBar()->MessageText().contains("IgnoreCarrier"));
             EXPECT_FALSE(Polled(0));
         }

@@ -363,11 +363,16 @@ void CHalvoricDoc::OnConnect() {
     m_linkWatch.OperatorDisconnects();
     m_holdDials.store(false);
     if (m_pDialogs && m_pDialogs->RunPhoneBook(*this)) {
-        m_linkNote = {};
-        m_linkWatch.OperatorConnects();
-        PostConnectStatus(platform::CONNECT_STATUS_CONNECTING);
-        s->QueueLogin();
+        LogInNow(*s);
     }
+}
+
+void CHalvoricDoc::LogInNow(CSystem& system) {
+    m_linkNote = {};
+    m_holdDials.store(false);
+    m_linkWatch.OperatorConnects();
+    PostConnectStatus(platform::CONNECT_STATUS_CONNECTING);
+    system.QueueLogin();
 }
 
 void CHalvoricDoc::OnDisconnect() {

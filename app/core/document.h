@@ -77,6 +77,9 @@ public:
     void OnPhoneBook();
     void OnConnect();
     void OnDisconnect();
+    // The operator's login to the site now in `system` (after the phone book's "Select", or a
+    // site named on the command line): "Connecting" is posted and the login queued.
+    void LogInNow(CSystem& system);
     bool CanDialSetup() const;
     bool CanPhoneBook() const;
     bool CanConnect() const;

@@ -31,11 +31,6 @@ void FakeModem::ConnectAfterDial(int64_t programMs) {
     m_connectDelay.store(programMs);
 }
 
-void FakeModem::SetDialAnswer(const std::string& answer) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_dialAnswer = answer;
-}
-
 bool FakeModem::Carrier() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_carrier || (m_carrierAt >= 0 && platform::Clock::NowMs() >= m_carrierAt);
@@ -93,9 +88,7 @@ void FakeModem::Serve() {
                 if (m_partial.rfind("ATDT", 0) == 0 && m_connectDelay.load() >= 0) {
                     m_carrierAt = now + m_connectDelay.load();
                 }
-                if (m_partial.rfind("ATDT", 0) == 0) {
-                    answers.push_back(m_partial + "\r\r\n" + m_dialAnswer + "\r\n");
-                } else if (m_partial.rfind("AT", 0) == 0) {
+                if (m_partial.rfind("AT", 0) == 0) {
                     answers.push_back(m_partial + "\r\r\nOK\r\n");
                 }
                 m_partial.clear();

@@ -27,8 +27,6 @@ public:
     const std::string& Device() const { return m_pty.SlavePath(); }
 
     void SetCarrier(bool on);
-    // What the modem answers a dial command with ("OK" by default), e.g. "BLACKLISTED".
-    void SetDialAnswer(const std::string& answer);
     // After each dial command the carrier comes on `programMs` later; -1 (the default): never.
     void ConnectAfterDial(int64_t programMs);
     bool Carrier() const;
@@ -53,7 +51,6 @@ private:
     bool m_carrier = false;
     int64_t m_carrierAt = -1;
     std::string m_partial;
-    std::string m_dialAnswer = "OK";
     std::vector<Line> m_lines;
 };
 

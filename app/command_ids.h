@@ -7,3 +7,5 @@ constexpr int ID_DIAL_SETUP = 32786;
 constexpr int ID_CONNECT = 32787;
 constexpr int ID_DISCONNECT = 32788;
 constexpr int ID_PHONE_BOOK = 32793;
+// Additions of this console.
+constexpr int ID_AUTO_RECONNECT = 32800;

@@ -21,6 +21,10 @@ CFrameCommands::CFrameCommands(CHalvoricDoc& doc, QWidget& frame)
         ->setIcon(ToolbarIconFor(ToolbarIcon::Connect));
     Add(ID_DISCONNECT, tr("Disconnect"), tr("Disconnect\nDisconnect"))
         ->setIcon(ToolbarIconFor(ToolbarIcon::Disconnect));
+    QAction* reconnect =
+        Add(ID_AUTO_RECONNECT, tr("&Reconnect automatically"),
+            tr("Log in to the site again by itself when the line drops\nReconnect automatically"));
+    reconnect->setCheckable(true);
     Add(ID_APP_ABOUT, tr("&About Corvantis..."),
         tr("Display program information, version number and copyright\nAbout"))
         ->setIcon(ToolbarIconFor(ToolbarIcon::About));
@@ -70,6 +74,9 @@ void CFrameCommands::Run(int commandId) {
         case ID_DISCONNECT:
             m_doc.OnDisconnect();
             break;
+        case ID_AUTO_RECONNECT:
+            m_doc.SetAutoReconnect(Action(ID_AUTO_RECONNECT)->isChecked());
+            break;
         default:
             break;
     }
@@ -95,4 +102,5 @@ void CFrameCommands::UpdateStates() {
     for (auto& [id, action] : m_actions) {
         action->setEnabled(Enabled(id));
     }
+    m_actions[ID_AUTO_RECONNECT]->setChecked(m_doc.AutoReconnect());
 }

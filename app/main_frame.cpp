@@ -54,6 +54,7 @@ CMainFrame::CMainFrame(CHalvoricDoc& doc, bool autoTray, QWidget* parent)
     setFixedSize(kClientWidth, ClientHeight() + menuBar()->sizeHint().height());
 
     connect(m_idleUpdate, &QTimer::timeout, m_pCommands, &CFrameCommands::UpdateStates);
+    connect(m_idleUpdate, &QTimer::timeout, this, &CMainFrame::RefreshLinkPanes);
     m_idleUpdate->start(kUpdateIntervalMs);
 
     platform::SetMainWindow(TargetId());
@@ -99,6 +100,7 @@ void CMainFrame::CreateMenus() {
     system->addAction(m_pCommands->Action(ID_CONNECT));
     system->addAction(m_pCommands->Action(ID_DISCONNECT));
     system->addSeparator();
+    system->addAction(m_pCommands->Action(ID_AUTO_RECONNECT));
     system->addAction(m_pAlarms->AcknowledgeAction());
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
@@ -193,6 +195,7 @@ long CMainFrame::OnMessage(unsigned msg, intptr_t wParam, intptr_t lParam) {
             return 0;
     }
     m_pCommands->UpdateStates();
+    RefreshLinkPanes();
     return 0;
 }
 
@@ -202,20 +205,37 @@ void CMainFrame::OnConnectStatus(intptr_t state) {
     m_pAlarms->OnConnectStatus(static_cast<int>(state), theApp().m_bOnline.load() == 0);
     switch (state) {
         case platform::CONNECT_STATUS_CONNECTED:
-            m_wndStatusBar->SetConnectionText(tr("Connected"));
+            m_stateText = tr("Connected");
             // Requests outstanding from before the login will never be answered.
             m_pMainView->ClearWaitReplies();
             break;
         case platform::CONNECT_STATUS_CONNECTING:
-            m_wndStatusBar->SetConnectionText(tr("Connecting"));
+            m_stateText = tr("Connecting");
             theApp().m_bOnline = 1;
             break;
         case platform::CONNECT_STATUS_DISCONNECTED:
-            m_wndStatusBar->SetConnectionText(tr("Disconnected"));
+            m_stateText = tr("Disconnected");
             theApp().m_bOnline = 0;
             break;
         default:
             break;
+    }
+}
+
+// The pane shows the state of the last WM_CONNECT_STATUS, unless the document has more to say
+// about the link (a reconnect planned, a line that does not come up); the tooltip says why.
+void CMainFrame::RefreshLinkPanes() {
+    const CHalvoricDoc::LinkView view = m_doc.GetLinkView();
+    const bool connected = m_stateText == tr("Connected");
+    const QString pane = view.pane.empty() || connected ? m_stateText : FromLatin1(view.pane);
+    m_wndStatusBar->SetConnectionText(pane, connected ? QString() : FromLatin1(view.detail));
+    m_wndStatusBar->SetReplyText(FromLatin1(view.reply), FromLatin1(view.replyDetail));
+    const QString message = connected ? QString() : FromLatin1(view.message);
+    // A menu prompt shown meanwhile has cleared the line: it comes back once the prompt is gone.
+    if (message != m_linkMessage ||
+        (!message.isEmpty() && m_wndStatusBar->currentMessage().isEmpty())) {
+        m_linkMessage = message;
+        m_wndStatusBar->SetLinkMessage(message);
     }
 }
 

@@ -64,6 +64,7 @@ private:
     void CollapseHintRow();
 
     void OnConnectStatus(intptr_t state);
+    void RefreshLinkPanes();
     void OnSystemStart(intptr_t systemId);
     void OnSystemStop(intptr_t systemId);
     void OnAutoTray();
@@ -87,4 +88,6 @@ private:
     CHintInfoView* m_pHintView = nullptr;
     QTimer* m_idleUpdate;
     bool m_bClosed = false;  // the operator agreed to exit
+    QString m_stateText;     // the text of the last WM_CONNECT_STATUS
+    QString m_linkMessage;   // the link's line in the message pane
 };

@@ -4,7 +4,6 @@
 
 #include "app/core/document.h"
 #include "platform/prompt.h"
-#include "platform/window_messages.h"
 
 const CPhoneEntry* FindSite(const CPhoneEntry* head, const std::string& name) {
     for (const CPhoneEntry* entry = head; entry; entry = entry->next) {
@@ -29,7 +28,6 @@ bool ConnectToSite(CHalvoricDoc& doc, const std::string& name) {
     if (system->Port) {
         system->Port->SetAddress(site->phone);
     }
-    platform::PostToMainWindow(platform::WM_CONNECT_STATUS, platform::CONNECT_STATUS_CONNECTING, 0);
-    system->QueueLogin();
+    doc.LogInNow(*system);
     return true;
 }

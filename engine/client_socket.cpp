@@ -42,6 +42,7 @@ struct SocketFd {
 struct CClientSocket::Link {
     std::string host;
     unsigned port = 0;
+    std::shared_ptr<LinkProblemSlot> problems;  // the port's; may be null
     std::atomic<bool> stop{false};
     std::atomic<int> connected{0};
 
@@ -61,7 +62,7 @@ namespace {
 // One round of connecting to every address of the host. The connected descriptor, or -1 with the
 // reason in `reason`.
 int ConnectOnce(const std::string& host, unsigned port, const std::atomic<bool>& stop,
-                std::string* reason) {
+                std::string* reason, LinkProblem* problem) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -69,12 +70,23 @@ int ConnectOnce(const std::string& host, unsigned port, const std::atomic<bool>&
     addrinfo* found = nullptr;
     const std::string service = std::to_string(port);
     const int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
+    const std::string where = host + " " + service;
     if (rc != 0) {
-        *reason = "host " + host + " not found: " +
-                  (rc == EAI_SYSTEM ? OsErrorText(errno) : std::string(gai_strerror(rc)));
+        const std::string words =
+            rc == EAI_SYSTEM ? OsErrorText(errno) : std::string(gai_strerror(rc));
+        *reason = "host " + host + " not found: " + words;
+        *problem = {LinkProblem::Kind::HostNotFound, where, 0, words};
         return -1;
     }
-    const std::string where = host + " " + service;
+    auto failed = [&](int error) {
+        *reason = where + ": " + OsErrorText(error);
+        const bool refused = error == ECONNREFUSED;
+        const bool silent = error == ETIMEDOUT || error == EHOSTUNREACH || error == ENETUNREACH;
+        *problem = {refused  ? LinkProblem::Kind::Refused
+                    : silent ? LinkProblem::Kind::NoAnswer
+                             : LinkProblem::Kind::ConnectFailed,
+                    where, error, OsErrorText(error)};
+    };
     int fd = -1;
     for (addrinfo* ai = found; ai && !stop.load(); ai = ai->ai_next) {
         fd = ::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
@@ -97,14 +109,15 @@ int ConnectOnce(const std::string& host, unsigned port, const std::atomic<bool>&
                 if (error == 0) {
                     break;
                 }
-                *reason = where + ": " + OsErrorText(error);
+                failed(error);
             } else if (wait == FdWait::TimedOut) {
                 *reason = where + ": no answer within 3 s";
+                *problem = {LinkProblem::Kind::NoAnswer, where, 0, "no answer within 3 s"};
             } else if (wait == FdWait::Failed) {
-                *reason = where + ": " + OsErrorText(errno);
+                failed(errno);
             }
         } else {
-            *reason = where + ": " + OsErrorText(errno);
+            failed(errno);
         }
         ::close(fd);
         fd = -1;
@@ -129,6 +142,9 @@ bool CClientSocket::Init(CCommPort* owner, const std::string& host, unsigned por
     auto link = std::make_shared<Link>();
     link->host = host;
     link->port = port;
+    if (owner) {
+        link->problems = owner->ProblemSlot();
+    }
     std::lock_guard<std::mutex> lock(m_linkLock);
     m_link = std::move(link);
     return true;
@@ -166,7 +182,12 @@ void CClientSocket::ConnectLoop(std::shared_ptr<Link> link, CClientSocket* self)
             break;
         }
         std::string reason;
-        const int fd = ConnectOnce(link->host, link->port, link->stop, &reason);
+        LinkProblem problem;
+        const int fd = ConnectOnce(link->host, link->port, link->stop, &reason, &problem);
+        if (fd < 0 && link->problems && problem.kind != LinkProblem::Kind::None &&
+            !link->stop.load()) {
+            link->problems->Set(problem);
+        }
         if (fd >= 0) {
             {
                 std::lock_guard<std::mutex> guard(link->lock);
@@ -201,6 +222,9 @@ void CClientSocket::Attach(const std::shared_ptr<Link>& link) {
     if (!socket) {
         return;
     }
+    if (Owner) {
+        Owner->ClearProblem();  // what failed on the way there is over
+    }
     m_watcher = &platform::Dispatch();
     m_watchId = m_watcher->WatchFd(socket->fd, true, false, [this, link](int) { OnReady(link); });
     OnConnect(0);
@@ -232,6 +256,10 @@ void CClientSocket::OnReceive(int) {
 void CClientSocket::OnClose(int) {
     DebugLog("OnClose(): the unit " + Host + " " + std::to_string(HostPort) +
              " closed the connection");
+    if (Owner) {
+        Owner->NoteProblem({LinkProblem::Kind::PeerClosed, Host + " " + std::to_string(HostPort), 0,
+                            "the unit closed the connection"});
+    }
     Close();
     if (Owner) {
         Owner->IsOpen.store(0);

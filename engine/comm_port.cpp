@@ -37,16 +37,30 @@ std::string CCommPort::DevicePath() const {
     return "/dev/ttyS" + std::to_string(SerialNo > 0 ? SerialNo - 1 : 0);
 }
 
+void CCommPort::NoteProblem(const LinkProblem& problem) {
+    m_problem->Set(problem);
+}
+
+LinkProblem CCommPort::LastProblem() const {
+    return m_problem->Get();
+}
+
+void CCommPort::ClearProblem() {
+    NoteProblem(LinkProblem{});
+}
+
 bool CCommPort::Open() {
     if (IsOpen.load() == 1) {
         return true;
     }
+    ClearProblem();
     if (CommType == COMM_TCPIP) {
         const std::string address = GetAddress();
         TcpAddress target;
         std::string error;
         if (!ParseTcpAddress(address, &target, &error)) {
             DebugLog("Open() fail! reason: TCP/IP address \"" + address + "\": " + error);
+            NoteProblem({LinkProblem::Kind::HostNotFound, address, 0, error});
             return false;
         }
         if (!m_socket->Init(this, target.host, target.port)) {
@@ -61,6 +75,7 @@ bool CCommPort::Open() {
     }
     if (SerialNo == 0 && Device.empty()) {
         DebugLog("Open() fail! reason: no COM port chosen");
+        NoteProblem({LinkProblem::Kind::DeviceMissing, "", 0, "no COM port chosen"});
         return false;
     }
     SerialLineSettings settings;
@@ -99,8 +114,10 @@ bool CCommPort::LinkUp() const {
     if (Carrier.load() == 1) {
         return true;
     }
-    // A direct line that cannot report its modem lines is up while it is open.
-    return CommType == COMM_DIRECT && IsOpen.load() == 1 && !m_serial->ReportsModemLines();
+    // A direct line that cannot report its modem lines, or is told to ignore its carrier, is up
+    // while it is open.
+    return CommType == COMM_DIRECT && IsOpen.load() == 1 &&
+           (IgnoreCarrier || !m_serial->ReportsModemLines());
 }
 
 bool CCommPort::SocketConnected() const {

@@ -15,6 +15,8 @@
 //   Settings (SerialNo ... Handshake, Device): set by the document on the UI thread while the
 //   worker does not use the port (before Start, or on a port not yet given to the System).
 //   Address: any thread through GetAddress / SetAddress.
+//   NoteProblem, LastProblem, ClearProblem: any thread (the worker, the read thread, the connect
+//   thread and the UI thread all note what they see).
 #pragma once
 
 #include <atomic>
@@ -22,6 +24,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+
+#include "engine/link_problem.h"
 
 class CSystem;
 class CClientSocket;
@@ -49,6 +53,9 @@ public:
     uint8_t Handshake = 0;
     // Linux: the serial device to open; empty means COM n is "/dev/ttyS<n-1>".
     std::string Device;
+    // A direct line counts as up while it is open, whatever its carrier-detect line says (a
+    // three-wire cable, or an adapter that does not wire DCD).
+    bool IgnoreCarrier = false;
 
     std::atomic<int> Carrier{0};
     std::atomic<int> IsOpen{0};
@@ -61,7 +68,8 @@ public:
     // Worker. True when every byte was written.
     virtual bool Write(const char* bytes, int length);
     // "Is the line up": serial and dial-up, Carrier (a direct line whose device cannot report its
-    // modem lines counts as up while open); TCP/IP, the socket's Connected.
+    // modem lines, or that ignores its carrier, counts as up while open); TCP/IP, the socket's
+    // Connected.
     virtual bool LinkUp() const;
     // TCP/IP: the socket's Connected; false on the serial path.
     virtual bool SocketConnected() const;
@@ -78,6 +86,12 @@ public:
     // Serial: true while the open line can report its modem lines (a pseudo-terminal or a
     // serial-over-IP port cannot; a direct line then counts as up while open).
     bool ReportsModemLines() const;
+    // The last reason the link did not come up or went down; Kind::None after a good open.
+    void NoteProblem(const LinkProblem& problem);
+    LinkProblem LastProblem() const;
+    void ClearProblem();
+    const std::shared_ptr<LinkProblemSlot>& ProblemSlot() const { return m_problem; }
+
     // TCP/IP, UI thread: true while a connect thread runs (tests).
     bool ConnectThreadRunning() const;
 
@@ -99,6 +113,7 @@ private:
 
     mutable std::mutex m_addressLock;
     std::string m_address;
+    std::shared_ptr<LinkProblemSlot> m_problem = std::make_shared<LinkProblemSlot>();
     std::unique_ptr<SerialLine> m_serial;
     std::unique_ptr<CClientSocket> m_socket;
 

@@ -21,15 +21,36 @@ void WriteText(CCommPort& port, const std::string& text) {
 
 }  // namespace
 
+// While it runs, the receive side also listens for the modem's refusals (see ModemRefusal).
 CSystem::DialOutcome CSystem::Dial() {
     CCommPort* port = Port;
     if (!port) {
         return DialOutcome::Failed;
     }
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_dialling = true;
+        m_modemLine.clear();
+        m_modemRefusal.clear();
+    }
+    const DialOutcome outcome = DialAttempts(*port);
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_dialling = false;
+    return outcome;
+}
+
+CSystem::DialOutcome CSystem::DialAttempts(CCommPort& portRef) {
+    CCommPort* port = &portRef;
     const std::atomic<bool>* stop = &StopRequested();
     for (int attempt = 0;; ++attempt) {
         if (port->CommType != COMM_DIALUP || port->Carrier.load() == 1) {
             return DialOutcome::Connected;
+        }
+        const std::string number = port->GetAddress();
+        if (m_dialGate && !m_dialGate(number)) {
+            DebugLog("DoCommand(): the call to " + number +
+                     " was held back: no more calls allowed now");
+            return DialOutcome::Failed;
         }
         Report(ReportText("Try dial to System"));
 
@@ -38,7 +59,7 @@ CSystem::DialOutcome CSystem::Dial() {
         if (!platform::Clock::SleepMs(kCommandPauseMs, stop)) {
             return DialOutcome::Failed;
         }
-        WriteText(*port, "ATDT" + port->GetAddress());
+        WriteText(*port, "ATDT" + number);
         WriteText(*port, "\r");
         if (!platform::Clock::SleepMs(kCommandPauseMs, stop)) {
             return DialOutcome::Failed;

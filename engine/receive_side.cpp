@@ -19,6 +19,10 @@ constexpr uint8_t STX = 0x02;
 constexpr uint8_t ETX = 0x03;
 constexpr uint8_t ENQ = 0x05;
 constexpr std::string_view kReplyEnd = "EOT";
+// The modem's own answers that refuse a call (the telephone rules of many countries make a modem
+// refuse a number dialled too often: first delayed, then blacklisted).
+constexpr std::string_view kModemRefusals[] = {"BLACKLISTED", "DELAYED"};
+constexpr size_t kModemLineMax = 80;
 
 bool IsReplyStatus(uint8_t status) {
     return status >= STATUS_PAGE_STATUS && status <= STATUS_PAGE_EVENT;
@@ -55,6 +59,9 @@ void CSystem::ProcessChunk(const char* data, int length, const std::atomic<bool>
         {
             std::lock_guard<std::mutex> lock(m_lock);
             const int size = std::min(length - done, kBufferSize);
+            if (m_dialling) {
+                ListenToModemLocked(data + done, size);
+            }
             std::memmove(RxChunk, data + done, static_cast<size_t>(size));
             RxChunkLen = size;
             IdleTime = 0;
@@ -70,6 +77,34 @@ void CSystem::ProcessChunk(const char* data, int length, const std::atomic<bool>
             EndDeliveredExchange(pending);
         }
     }
+}
+
+void CSystem::ListenToModemLocked(const char* data, int length) {
+    for (int i = 0; i < length; ++i) {
+        const char c = data[i];
+        if (c != '\r' && c != '\n') {
+            if (m_modemLine.size() < kModemLineMax) {
+                m_modemLine += c;
+            }
+            continue;
+        }
+        for (std::string_view refusal : kModemRefusals) {
+            if (m_modemRefusal.empty() && m_modemLine.rfind(refusal, 0) == 0) {
+                m_modemRefusal = m_modemLine;
+            }
+        }
+        m_modemLine.clear();
+    }
+}
+
+std::string CSystem::ModemRefusal() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_modemRefusal;
+}
+
+CSystem::ReplyTime CSystem::LastReply() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_lastReply;
 }
 
 void CSystem::ProcessByteLocked(PendingReply& pending) {
@@ -161,6 +196,7 @@ void CSystem::FinishExchangeLocked() {
         }
         if (node.LastStep == 1 && node.CommandID == CMD_LOGIN) {
             theApp().m_bLoggedIn.store(1);
+            theApp().m_nLogins.fetch_add(1);
             platform::PostToMainWindow(platform::WM_CONNECT_STATUS,
                                        platform::CONNECT_STATUS_CONNECTED, 0);
         }
@@ -222,6 +258,10 @@ void CSystem::DeliverReply(int status, const std::string& reply, const std::atom
     if (page == 0) {
         DebugLog("DeliverReply(): no page window for the reply");
         return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_lastReply = {platform::Clock::NowMs(), platform::Clock::LocalNow()};
     }
     ReplyCell cell{reply};
     platform::SendMessage(page, platform::WM_PAGE_REPLY, 0, reinterpret_cast<intptr_t>(&cell),

@@ -43,6 +43,22 @@ void LogOpenFail(const std::string& reason) {
     DebugLog("Open() fail! reason: " + reason);
 }
 
+LinkProblem::Kind ProblemKindOf(int err) {
+    switch (err) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return LinkProblem::Kind::DeviceMissing;
+        case EACCES:
+        case EPERM:
+            return LinkProblem::Kind::PermissionDenied;
+        case EBUSY:
+            return LinkProblem::Kind::DeviceBusy;
+        default:
+            return LinkProblem::Kind::OpenFailed;
+    }
+}
+
 }  // namespace
 
 std::string SerialOpenFailReason(const std::string& device, int err) {
@@ -80,29 +96,39 @@ bool SerialLine::Open(const std::string& device, const SerialLineSettings& setti
     m_lost.store(false);
     m_lostErrno.store(0);
 
+    auto note = [&](int err, const std::string& reason) {
+        m_port.NoteProblem({ProblemKindOf(err), device, err, reason});
+    };
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        LogOpenFail(SerialOpenFailReason(device, errno));
+        const int err = errno;
+        LogOpenFail(SerialOpenFailReason(device, err));
+        note(err, OsErrorText(err));
         return false;
     }
-    auto fail = [&](const std::string& reason) {
+    auto fail = [&](int err, const std::string& reason) {
         ::close(fd);
         LogOpenFail(reason);
+        note(err, reason);
         return false;
     };
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
-        return fail(err == EWOULDBLOCK ? SerialOpenFailReason(device, EBUSY)
-                                       : "cannot lock " + device + ": " + OsErrorText(err));
+        return err == EWOULDBLOCK ? fail(EBUSY, SerialOpenFailReason(device, EBUSY))
+                                  : fail(err, "cannot lock " + device + ": " + OsErrorText(err));
     }
     if (::ioctl(fd, TIOCEXCL) != 0 && !NoModemLines(errno)) {
-        return fail("cannot take " + device + " for exclusive use: " + OsErrorText(errno));
+        const int err = errno;
+        return fail(err, "cannot take " + device + " for exclusive use: " + OsErrorText(err));
     }
     termios saved{};
     if (::tcgetattr(fd, &saved) != 0) {
-        return fail(device + " is not a serial line: " + OsErrorText(errno));
+        const int err = errno;
+        return fail(err == EBUSY ? EBUSY : EINVAL,
+                    device + " is not a serial line: " + OsErrorText(err));
     }
     if (!ConfigureLocked(fd, settings)) {
+        note(EINVAL, "the line refused its settings");
         if (::tcsetattr(fd, TCSANOW, &saved) != 0) {
             DebugLog("Open(): the settings of " + device +
                      " could not be restored: " + OsErrorText(errno));
@@ -122,6 +148,8 @@ bool SerialLine::Open(const std::string& device, const SerialLineSettings& setti
     m_reportsModemLines.store(true);
     if (!SampleModemLines()) {
         LogOpenFail(device + " hung up while opening: " + OsErrorText(m_lostErrno.load()));
+        m_port.NoteProblem({LinkProblem::Kind::LineLost, device, m_lostErrno.load(),
+                            OsErrorText(m_lostErrno.load())});
         ReleaseLocked(false);
         return false;
     }
@@ -352,5 +380,6 @@ void SerialLine::LineLost(const std::string& why) {
     m_port.IsOpen.store(0);
     if (!m_closing.load()) {
         DebugLog("serial line lost! reason: " + m_device + ": " + why);
+        m_port.NoteProblem({LinkProblem::Kind::LineLost, m_device, m_lostErrno.load(), why});
     }
 }

@@ -16,10 +16,13 @@
 //                 synchronously, so the UI thread may abort and queue commands meanwhile)
 //   DoCommand, SendCommand: worker only
 //   Report, OpenLog, CloseLog, RollLog, WriteLogLine: any thread
+//   SetDialGate: UI thread, before Start; the gate itself is called on the worker
+//   ModemRefusal, LastReply: any thread
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -27,6 +30,7 @@
 
 #include "engine/comm_port.h"
 #include "engine/command_node.h"
+#include "platform/clock.h"
 #include "platform/log_file.h"
 
 // Exchange states.
@@ -108,6 +112,24 @@ public:
     uint8_t GetStatus() const;
     bool QueuesEmpty() const;
 
+    // Asked by the dial procedure before each "ATDT", with the number it is about to dial; false
+    // ends the procedure as failed (nothing more is dialled). Without a gate every call goes out.
+    using DialGate = std::function<bool(const std::string& number)>;
+    void SetDialGate(DialGate gate) { m_dialGate = std::move(gate); }
+
+    // The modem's own refusal of the last call ("DELAYED" or "BLACKLISTED" and the rest of its
+    // line, as the modem sent it), heard while the dial procedure ran; empty when there was none.
+    // Cleared when the next dial procedure starts.
+    std::string ModemRefusal() const;
+
+    // When the unit's last page reply was handed to its page: program milliseconds (-1 before the
+    // first) and the local time then.
+    struct ReplyTime {
+        int64_t programMs = -1;
+        platform::LocalTime at;
+    };
+    ReplyTime LastReply() const;
+
     // The worker's stop request, tested at every pass and by every wait of DoCommand.
     const std::atomic<bool>& StopRequested() const { return m_stop; }
 
@@ -118,10 +140,14 @@ protected:
     void SendCommand(int length);
     enum class DialOutcome { Connected, GivenUp, Failed };
     DialOutcome Dial();
+    DialOutcome DialAttempts(CCommPort& port);
     // Waits for the TCP connection the frame is making; false when it did not come.
-    bool WaitForSocket(const CCommPort& port);
+    bool WaitForSocket(CCommPort& port);
     // Sleeps program milliseconds; false when the System is being destroyed.
     bool WorkerSleep(int64_t ms);
+
+    // Under m_lock: what the modem says while the dial procedure runs.
+    void ListenToModemLocked(const char* data, int length);
 
     // Under m_lock: the worker's steps.
     void DropCurrentLocked();  // node deleted, queues emptied (WM_SYSTEM_STOP is the caller's)
@@ -173,6 +199,13 @@ private:
     uint64_t m_exchange = 0;
     // The worker is inside DoCommand and may use Port; guarded by m_lock.
     bool m_inDoCommand = false;
+    DialGate m_dialGate;  // set before Start, then only read
+    // The dial procedure runs; the modem's lines are looked at. Guarded by m_lock, as are the
+    // partial line and the refusal heard.
+    bool m_dialling = false;
+    std::string m_modemLine;
+    std::string m_modemRefusal;
+    ReplyTime m_lastReply;  // guarded by m_lock
 
     // Serialises the session log's writes with the midnight roll (close, then open).
     void OpenLogLocked();

@@ -201,13 +201,17 @@ void CSystem::DoCommand() {
 // Up to 15 checks a second apart, then one more second for the fresh connection to settle. The
 // wait ends at once when the command is gone (aborted, or ended by what the unit sent): nothing
 // would be sent, and the worker would only keep the port busy.
-bool CSystem::WaitForSocket(const CCommPort& port) {
+bool CSystem::WaitForSocket(CCommPort& port) {
     for (int checks = 0; !port.SocketConnected(); ++checks) {
         if (!HasCurCommand()) {
             return true;  // the next step finds the command gone
         }
         if (checks == kTcpConnectChecks) {
             DebugLog("DoCommand(): Connect fail");
+            if (port.LastProblem().kind == LinkProblem::Kind::None) {
+                port.NoteProblem(
+                    {LinkProblem::Kind::NoAnswer, port.GetAddress(), 0, "no answer within 15 s"});
+            }
             return false;
         }
         if (!WorkerSleep(kTcpCheckMs)) {

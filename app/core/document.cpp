@@ -1,5 +1,6 @@
 #include "app/core/document.h"
 
+#include <cstdio>
 #include <exception>
 
 #include "app/core/settings.h"
@@ -15,9 +16,48 @@ CHalvoricDoc* g_document = nullptr;
 
 constexpr int kSecondTickMs = 1000;
 constexpr int kFiveSecondTickMs = 5000;
+// The document's own message: the one-second tick asks the UI thread to watch the link.
+constexpr unsigned WM_WATCH_LINK = platform::WM_USER + 120;
+// A reply older than this is shown with its age.
+constexpr int64_t kReplyAgeShownMs = 60 * 1000;
 
 void PostConnectStatus(intptr_t status) {
     platform::PostToMainWindow(platform::WM_CONNECT_STATUS, status, 0);
+}
+
+// Receives WM_WATCH_LINK on the UI thread; a message posted after the document stopped its
+// timers finds no target and is dropped.
+class LinkWatchTarget : public platform::MessageTarget {
+public:
+    explicit LinkWatchTarget(CHalvoricDoc& doc) : m_doc(doc) {}
+    long OnMessage(unsigned msg, intptr_t, intptr_t) override {
+        if (msg == WM_WATCH_LINK) {
+            m_doc.WatchLink();
+        }
+        return 0;
+    }
+
+private:
+    CHalvoricDoc& m_doc;
+};
+
+std::string SecondsText(int64_t ms) {
+    return std::to_string((ms + 999) / 1000) + " s";
+}
+
+std::string ClockText(const platform::LocalTime& t) {
+    return t.TimeText().substr(0, 8);  // HH:MM:SS
+}
+
+// The local time `programMs` from now.
+std::string LocalTimeIn(int64_t programMs) {
+    const platform::LocalTime now = platform::Clock::LocalNow();
+    const int64_t seconds =
+        now.hour * 3600LL + now.minute * 60LL + now.second + (programMs + 999) / 1000;
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d", static_cast<int>((seconds / 3600) % 24),
+                  static_cast<int>((seconds / 60) % 60));
+    return text;
 }
 
 }  // namespace
@@ -58,6 +98,9 @@ CSystem* CHalvoricDoc::FindSystem(int id) const {
 // ---- Start and stop -----------------------------------------------------------------------
 
 bool CHalvoricDoc::LoadData() {
+    m_linkWatch.SetEnabled(theApp().m_bAutoReconnect.load() != 0);
+    m_dialBudget.SetPerHour(theApp().m_nMaxDialsPerHour);
+    m_loginsSeen = theApp().m_nLogins.load();
     AddSystem();
     theApp().WriteDebugLog("LoadData OK");
     // The logs the Systems open now are today's; the tick rolls them when the date moves on.
@@ -86,6 +129,8 @@ bool CHalvoricDoc::AddSystem() {
         system->DataBits = 8;
         system->StopIndex = 0;
         system->Device = app.m_strDevice;
+        system->SetDialGate(
+            [this, system](const std::string& number) { return DialAllowed(*system, number); });
         CSystem** link = &m_pSystems;
         while (*link) {
             link = &(*link)->Next;
@@ -117,6 +162,7 @@ bool CHalvoricDoc::AddCommPort(CSystem* system) {
             port->StopIndex = system->StopIndex;
             port->Handshake = 0;
             port->Device = system->Device;
+            port->IgnoreCarrier = theApp().m_bIgnoreCarrier != 0;
         }
         if (system->CommType != COMM_DIRECT) {
             port->SetAddress(system->Telephone);
@@ -170,6 +216,10 @@ bool CHalvoricDoc::CreateTimer() {
     if (!m_timers) {
         m_timers = std::make_unique<platform::PeriodicTimers>();
     }
+    if (!m_linkTarget) {
+        m_linkTarget = std::make_unique<LinkWatchTarget>(*this);
+        m_linkTargetId.store(m_linkTarget->TargetId());
+    }
     // The callbacks know their own period: they never read the ids, which are stored only after
     // Start returns.
     m_uTimer1s = m_timers->Start(kSecondTickMs, [this](unsigned) { OnSecondTick(); });
@@ -199,6 +249,8 @@ void CHalvoricDoc::DeleteTimer() {
     m_uTimer1s = 0;
     m_uTimer5s = 0;
     m_timers.reset();
+    m_linkTargetId.store(0);
+    m_linkTarget.reset();
 }
 
 void CHalvoricDoc::StopAll() {
@@ -247,11 +299,22 @@ void CHalvoricDoc::OnSecondTick() {
         }
         // A login that outlived its line is stale.
         if (!up && theApp().m_bLoggedIn.load()) {
+            if (LoggedInWithoutCarrier(*s)) {
+                m_noCarrierSeen.store(true);
+            }
             s->AbortCommand();
             theApp().m_bLoggedIn = 0;
         }
     }
     RollLogsOnNewDay(now);
+    platform::PostMessage(m_linkTargetId.load(), WM_WATCH_LINK, 0, 0);
+}
+
+bool CHalvoricDoc::LoggedInWithoutCarrier(const CSystem& system) const {
+    std::lock_guard<std::mutex> lock(m_portLock);
+    const CCommPort* port = system.Port;
+    return port && port->CommType == COMM_DIRECT && port->IsOpen.load() == 1 &&
+           port->Carrier.load() == 0 && !port->IgnoreCarrier && port->ReportsModemLines();
 }
 
 void CHalvoricDoc::RollLogsOnNewDay(const platform::LocalTime& now) {
@@ -296,10 +359,20 @@ void CHalvoricDoc::OnConnect() {
         platform::MessageBox("Connecting...");
         return;
     }
+    // The operator takes over: a planned reconnect is off.
+    m_linkWatch.OperatorDisconnects();
+    m_holdDials.store(false);
     if (m_pDialogs && m_pDialogs->RunPhoneBook(*this)) {
-        PostConnectStatus(platform::CONNECT_STATUS_CONNECTING);
-        s->QueueLogin();
+        LogInNow(*s);
     }
+}
+
+void CHalvoricDoc::LogInNow(CSystem& system) {
+    m_linkNote = {};
+    m_holdDials.store(false);
+    m_linkWatch.OperatorConnects();
+    PostConnectStatus(platform::CONNECT_STATUS_CONNECTING);
+    system.QueueLogin();
 }
 
 void CHalvoricDoc::OnDisconnect() {
@@ -308,6 +381,9 @@ void CHalvoricDoc::OnDisconnect() {
         return;
     }
     theApp().m_bOnline = 0;  // ends a dialling wait
+    m_linkWatch.OperatorDisconnects();
+    m_holdDials.store(false);
+    m_linkNote = {};
     s->AbortCommand();
     s->ClearCommands();
     platform::PostToMainWindow(platform::WM_SYSTEM_STOP, s->SystemID, 0);
@@ -379,7 +455,179 @@ bool CHalvoricDoc::CanConnect() const {
 }
 
 bool CHalvoricDoc::CanDisconnect() const {
-    return theApp().m_bOnline.load() != 0;
+    const CLinkWatch::State state = m_linkWatch.GetState();
+    return theApp().m_bOnline.load() != 0 || state == CLinkWatch::State::Waiting ||
+           state == CLinkWatch::State::Reconnecting;
+}
+
+// ---- The link watch -----------------------------------------------------------------------
+
+bool CHalvoricDoc::AutoReconnect() const {
+    return m_linkWatch.Enabled();
+}
+
+void CHalvoricDoc::SetAutoReconnect(bool on) {
+    theApp().m_bAutoReconnect = on ? 1 : 0;
+    m_linkWatch.SetEnabled(on);
+    if (!m_pIni) {
+        return;
+    }
+    std::string error;
+    if (!settings::WriteAutoReconnect(*m_pIni, on, &error)) {
+        DebugLog("SetAutoReconnect() save fail! reason: " + error);
+        TellSaveFailure("The setting could not be saved:\n" + error);
+    }
+}
+
+bool CHalvoricDoc::DialAllowed(const CSystem& system, const std::string& number) {
+    const bool own = m_holdDials.load();
+    // A number the modem refused is not dialled again by the console on its own.
+    if (own && !system.ModemRefusal().empty()) {
+        return false;
+    }
+    return m_dialBudget.TryDial(number, platform::Clock::NowMs(), own);
+}
+
+void CHalvoricDoc::WatchLink() {
+    CSystem* s = m_pSystems;
+    if (!s) {
+        return;
+    }
+    const bool loggedIn = theApp().m_bLoggedIn.load() != 0;
+    const uint64_t logins = theApp().m_nLogins.load();
+    const bool newLogin = logins != m_loginsSeen;
+    m_loginsSeen = logins;
+    const bool busy = s->HasCurCommand() || !s->QueuesEmpty();
+    CLinkWatch::State state = m_linkWatch.GetState();
+    if (state == CLinkWatch::State::Connecting || state == CLinkWatch::State::Reconnecting) {
+        if (loggedIn || newLogin) {
+            // (A login already over again, on a line that dropped at once, counts too.)
+            m_holdDials.store(false);
+            m_linkNote = {};
+            m_linkWatch.LoggedIn();
+            state = CLinkWatch::State::Up;
+        } else if (!busy) {
+            NoteSessionEnd(*s);
+            return;
+        }
+    }
+    switch (state) {
+        case CLinkWatch::State::Up:
+            if (!loggedIn) {
+                NoteSessionEnd(*s);
+            }
+            break;
+        case CLinkWatch::State::Waiting:
+            if (m_linkWatch.Due() && !busy) {
+                StartReconnect(*s);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void CHalvoricDoc::NoteSessionEnd(const CSystem& system) {
+    m_holdDials.store(false);
+    const bool noCarrier = m_noCarrierSeen.exchange(false);
+    const std::string refusal = system.ModemRefusal();
+    LinkProblem problem;
+    std::string where;
+    {
+        std::lock_guard<std::mutex> lock(m_portLock);
+        if (system.Port) {
+            problem = system.Port->LastProblem();
+            where = system.Port->CommType == COMM_DIRECT ? system.Port->DevicePath()
+                                                         : system.Port->GetAddress();
+        }
+    }
+    m_linkWatch.SessionEnded();
+    if (noCarrier) {
+        m_linkNote = DescribeNoCarrier(where);
+        m_linkWatch.StopReconnect("no carrier");
+    } else if (!refusal.empty() && system.CommType == COMM_DIALUP) {
+        m_linkNote = DescribeModemRefusal(where, refusal);
+        DebugLog("The modem refused the call to " + where + ": " + refusal +
+                 "; no more calls of the console's own");
+        m_linkWatch.StopReconnect(refusal);
+    } else if (problem.kind != LinkProblem::Kind::None) {
+        m_linkNote = DescribeLinkProblem(problem, GatherDeviceFacts(problem));
+    } else {
+        m_linkNote = {};
+    }
+}
+
+void CHalvoricDoc::StartReconnect(CSystem& system) {
+    if (system.CommType == COMM_DIALUP && system.Port) {
+        const std::string number = system.Port->GetAddress();
+        const int64_t now = platform::Clock::NowMs();
+        const int64_t allowed = m_dialBudget.NextCallAllowedMs(number, now);
+        if (allowed > now) {
+            m_linkWatch.HoldUntil(allowed);
+            return;
+        }
+    }
+    if (m_portRebuildPending && !AddCommPort(&system)) {
+        return;  // the worker still has the old port: the next second tries again
+    }
+    m_holdDials.store(true);
+    m_linkWatch.AttemptStarts();
+    theApp().m_bOnline = 1;
+    PostConnectStatus(platform::CONNECT_STATUS_CONNECTING);
+    system.QueueLogin();
+}
+
+CHalvoricDoc::LinkView CHalvoricDoc::GetLinkView() const {
+    LinkView view;
+    const CSystem* s = m_pSystems;
+    if (s) {
+        const CSystem::ReplyTime reply = s->LastReply();
+        if (reply.programMs < 0) {
+            view.reply = "No reply yet";
+            view.replyDetail = "The unit has not answered a page request since the start.";
+        } else {
+            const int64_t age = platform::Clock::NowMs() - reply.programMs;
+            view.reply = "Last reply " + ClockText(reply.at);
+            if (age >= kReplyAgeShownMs) {
+                view.reply += " (" + std::to_string(age / kReplyAgeShownMs) + " min ago)";
+            }
+            view.replyDetail = "The unit last answered at " + ClockText(reply.at) +
+                               ": the values on the page are from then.";
+        }
+    }
+    if (theApp().m_bLoggedIn.load() != 0) {
+        return view;
+    }
+    view.detail = m_linkNote.detail;
+    switch (m_linkWatch.GetState()) {
+        case CLinkWatch::State::Waiting: {
+            const int attempt = m_linkWatch.Attempt();
+            if (m_linkWatch.Held()) {
+                view.pane = "Redial limit: next call " + LocalTimeIn(m_linkWatch.RemainingMs());
+                view.message = "At most " + std::to_string(m_dialBudget.PerHour()) +
+                               " calls an hour to one number (MaxDialsPerHour): the next call "
+                               "is made at " +
+                               LocalTimeIn(m_linkWatch.RemainingMs()) + ".";
+            } else {
+                view.pane = "Reconnecting in " + SecondsText(m_linkWatch.RemainingMs()) +
+                            " (attempt " + std::to_string(attempt) + ")";
+            }
+            view.detail += std::string(view.detail.empty() ? "" : "\n\n") +
+                           "The session ended without Disconnect: the console logs in again by "
+                           "itself. Disconnect stops it.";
+            break;
+        }
+        case CLinkWatch::State::Reconnecting:
+            view.pane = "Reconnecting (attempt " + std::to_string(m_linkWatch.Attempt()) + ")";
+            break;
+        default:
+            view.pane = m_linkNote.pane;
+            break;
+    }
+    if (view.message.empty() && !m_linkNote.detail.empty()) {
+        view.message = m_linkNote.detail.substr(0, m_linkNote.detail.find('\n'));
+    }
+    return view;
 }
 
 // ---- Phone book ---------------------------------------------------------------------------

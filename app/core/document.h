@@ -4,6 +4,11 @@
 //
 // Threads: everything on the UI thread except TimeProc (timer thread). m_nActivePage is atomic.
 // The System list is changed only at start-up and in StopAll (after the timers are killed).
+//
+// The link watch (link_watch.h) is the document's: every second the timer thread asks the UI
+// thread to look at the session (WatchLink), which tells the watch what happened, starts the
+// automatic reconnect when it is due, and keeps the operator's note on the link up to date
+// (LinkView, shown by the frame's status bar).
 #pragma once
 
 #include <atomic>
@@ -13,13 +18,17 @@
 #include <mutex>
 #include <string>
 
+#include "app/core/dial_budget.h"
 #include "app/core/dialog_seam.h"
+#include "app/core/link_problem_text.h"
+#include "app/core/link_watch.h"
 #include "app/core/phone_book.h"
 #include "engine/system.h"
 #include "platform/clock.h"
 
 namespace platform {
 class IniFile;
+class MessageTarget;
 class PeriodicTimers;
 }  // namespace platform
 
@@ -68,6 +77,9 @@ public:
     void OnPhoneBook();
     void OnConnect();
     void OnDisconnect();
+    // The operator's login to the site now in `system` (after the phone book's "Select", or a
+    // site named on the command line): "Connecting" is posted and the login queued.
+    void LogInNow(CSystem& system);
     bool CanDialSetup() const;
     bool CanPhoneBook() const;
     bool CanConnect() const;
@@ -85,6 +97,26 @@ public:
 
     // For one second after "Disconnect" the old line is still closing and "Connect" stays off.
     static constexpr int64_t kDisconnectSettleMs = 1000;
+
+    // ---- The link, as the operator sees it (UI thread) ----
+    CLinkWatch& LinkWatch() { return m_linkWatch; }
+    const CLinkWatch& LinkWatch() const { return m_linkWatch; }
+    const CDialBudget& DialBudget() const { return m_dialBudget; }
+    // Looks at the session: a login, a session or attempt that ended, a reconnect that is due.
+    // Run every second (posted by the timer thread); tests may call it directly.
+    void WatchLink();
+    // "Reconnect automatically" ([Settings] AutoReconnect), saved at once.
+    bool AutoReconnect() const;
+    void SetAutoReconnect(bool on);
+
+    struct LinkView {
+        std::string pane;     // the connection pane's text; empty: the frame's own state text
+        std::string detail;   // the pane's tooltip: what happened and what to do
+        std::string message;  // one line for the status bar's message pane; empty: none
+        std::string reply;    // "Last reply 10:42:05", or "No reply yet"
+        std::string replyDetail;
+    };
+    LinkView GetLinkView() const;
 
 protected:
     // The one-second tick's work (timer thread).
@@ -117,6 +149,26 @@ protected:
     bool m_portRebuildPending = false;
     // UI thread: the end of the settle time after "Disconnect" (program milliseconds).
     int64_t m_disconnectSettleEndMs = 0;
+
+    // The link watch's side (UI thread unless said otherwise).
+    void StartReconnect(CSystem& system);
+    // The session or an attempt ended: what the operator is told, and whether reconnecting can
+    // help at all.
+    void NoteSessionEnd(const CSystem& system);
+    // Timer thread: a logged-in direct line whose carrier is off (under m_portLock).
+    bool LoggedInWithoutCarrier(const CSystem& system) const;
+    bool DialAllowed(const CSystem& system, const std::string& number);  // the worker
+    CLinkWatch m_linkWatch;
+    CDialBudget m_dialBudget;
+    // Calls of the console's own are held to the budget; set while a reconnect attempt runs.
+    // UI thread writes, the worker reads.
+    std::atomic<bool> m_holdDials{false};
+    // The timer thread saw a login on a line without carrier; the UI thread takes it.
+    std::atomic<bool> m_noCarrierSeen{false};
+    LinkProblemText m_linkNote;
+    uint64_t m_loginsSeen = 0;  // theApp().m_nLogins at the last WatchLink
+    std::unique_ptr<platform::MessageTarget> m_linkTarget;
+    std::atomic<uint64_t> m_linkTargetId{0};
 };
 
 // The document of the running console (null before start-up and after shutdown). UI thread.

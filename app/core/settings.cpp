@@ -8,6 +8,7 @@ namespace {
 const char kCommSetup[] = "CommSetup";
 const char kSettings[] = "Settings";
 constexpr int kMaxSerialNo = 24;
+constexpr int kDefaultMaxDialsPerHour = 10;
 
 std::string Below(const std::string& dir, const char* name) {
     if (dir.empty() || dir.back() == '/') {
@@ -55,6 +56,22 @@ void Read(const platform::IniFile& ini, const std::string& appDir, CHalvoricApp&
     app.m_bWriteLog = ini.GetInt(kSettings, "WriteLog", 0);
     app.m_bDebugLog = ini.GetInt(kSettings, "DebugLog", 0);
     app.m_strLogDir = LogDir(appDir);
+    app.m_bIgnoreCarrier = ini.GetInt(kCommSetup, "IgnoreCarrier", 0) != 0 ? 1 : 0;
+    app.m_bAutoReconnect = ini.GetInt(kSettings, "AutoReconnect", 0) != 0 ? 1 : 0;
+    const int dials = ini.GetInt(kSettings, "MaxDialsPerHour", kDefaultMaxDialsPerHour);
+    app.m_nMaxDialsPerHour = dials < 1 ? kDefaultMaxDialsPerHour : dials;
+}
+
+bool WriteAutoReconnect(platform::IniFile& ini, bool on, std::string* error) {
+    if (ini.Update([on](platform::IniFile& file) {
+            file.SetInt(kSettings, "AutoReconnect", on ? 1 : 0);
+        })) {
+        return true;
+    }
+    if (error) {
+        *error = ini.LastError();
+    }
+    return false;
 }
 
 bool WriteDialSetup(platform::IniFile& ini, uint8_t serialNo, uint8_t baudIndex,

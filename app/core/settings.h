@@ -1,7 +1,8 @@
 // The console's start-up settings in the ini file: [CommSetup] "SerialNo", "BaudRate",
-// "Telephone", and on Linux "CommType" and "Device" (read only, never written); [Settings]
-// "AutoTray", "WriteLog", "DebugLog". Out-of-range values fall back to COM1, 9600 and dial-up
-// without a word, as the console always did.
+// "Telephone", and on Linux "CommType", "Device" and "IgnoreCarrier" (read only, never written);
+// [Settings] "AutoTray", "WriteLog", "DebugLog", "AutoReconnect" and "MaxDialsPerHour".
+// Out-of-range values fall back to COM1, 9600 and dial-up without a word, as the console always
+// did.
 #pragma once
 
 #include <cstdint>
@@ -33,5 +34,8 @@ void Read(const platform::IniFile& ini, const std::string& appDir, CHalvoricApp&
 // with the reason in `error` when the file cannot be saved.
 bool WriteDialSetup(platform::IniFile& ini, uint8_t serialNo, uint8_t baudIndex,
                     std::string* error = nullptr);
+
+// [Settings] "AutoReconnect" (1 or 0), written at once the same way.
+bool WriteAutoReconnect(platform::IniFile& ini, bool on, std::string* error = nullptr);
 
 }  // namespace settings

@@ -61,8 +61,12 @@ void CHalvoricApp::Reset() {
     m_strTelephone = fresh.m_strTelephone;
     m_nCommType = fresh.m_nCommType;
     m_strDevice = fresh.m_strDevice;
+    m_bAutoReconnect.store(0);
+    m_nMaxDialsPerHour = fresh.m_nMaxDialsPerHour;
+    m_bIgnoreCarrier = fresh.m_bIgnoreCarrier;
     m_bLoggedIn.store(0);
     m_bOnline.store(0);
+    m_nLogins.store(0);
 }
 
 CHalvoricApp& theApp() {

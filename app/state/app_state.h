@@ -36,10 +36,18 @@ public:
     // and the serial device path (empty: COM n is /dev/ttyS<n-1>).
     uint8_t m_nCommType = 1;
     std::string m_strDevice;
+    // Additions, all off or at their defaults when missing: [Settings] AutoReconnect (the UI
+    // thread changes it from the menu) and MaxDialsPerHour; [CommSetup] IgnoreCarrier.
+    std::atomic<int> m_bAutoReconnect{0};
+    int m_nMaxDialsPerHour = 10;
+    int m_bIgnoreCarrier = 0;
 
     // Flags, any thread.
     std::atomic<int> m_bLoggedIn{0};
     std::atomic<int> m_bOnline{0};
+    // Logins so far (the last login step ended): a login that was over again before anyone
+    // looked at m_bLoggedIn is still seen.
+    std::atomic<uint64_t> m_nLogins{0};
 
     // The debug log "OPDebug %Y-%m-%d.Log" in m_strLogDir. False when it cannot be opened (the
     // console then runs without one; the reason goes to stderr).

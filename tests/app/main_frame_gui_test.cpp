@@ -24,6 +24,7 @@
 #include "app/state/app_state.h"
 #include "pages/dlg_parent.h"
 #include "pages/web_page.h"
+#include "platform/ini_file.h"
 #include "platform/window_messages.h"
 #include "tests/support/gui/console_harness.h"
 #include "tests/support/gui/ui_wait.h"
@@ -86,10 +87,26 @@ TEST_F(MainFrameTest, MenusCarryTheConsoleCommands) {
     EXPECT_EQ(ActionTexts(menus[0]->menu()->actions()), QStringList({"E&xit"}));
     EXPECT_EQ(ActionTexts(menus[1]->menu()->actions()),
               QStringList({"Dial setup", "Phone book", "|", "Connect", "Disconnect", "|",
-                           "Acknowledge alarms"}));
+                           "&Reconnect automatically", "Acknowledge alarms"}));
     EXPECT_EQ(ActionTexts(menus[2]->menu()->actions()), QStringList({"&About Corvantis..."}));
     EXPECT_EQ(Command(ID_DIAL_SETUP)->statusTip(), "Dial setup");
     EXPECT_EQ(Frame().windowTitle(), "Corvantis");
+}
+
+TEST_F(MainFrameTest, ReconnectItemIsCheckedAsTheSettingIsAndSavesItAtOnce) {
+    QAction* reconnect = Command(ID_AUTO_RECONNECT);
+    ASSERT_TRUE(reconnect->isCheckable());
+    EXPECT_FALSE(reconnect->isChecked());  // off when the key is missing
+    reconnect->trigger();
+    EXPECT_TRUE(Doc().AutoReconnect());
+    platform::IniFile saved;
+    ASSERT_TRUE(saved.Load(m_console.Dir() + "/Corvantis.ini"));
+    EXPECT_EQ(saved.GetInt("Settings", "AutoReconnect", -1), 1);
+    reconnect->trigger();
+    Frame().Commands()->UpdateStates();
+    EXPECT_FALSE(reconnect->isChecked());
+    ASSERT_TRUE(saved.Load(m_console.Dir() + "/Corvantis.ini"));
+    EXPECT_EQ(saved.GetInt("Settings", "AutoReconnect", -1), 0);
 }
 
 TEST_F(MainFrameTest, ToolbarHasNineItemsWithTooltipsAndSmallPictures) {

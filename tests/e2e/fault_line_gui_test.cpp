@@ -239,7 +239,7 @@ protected:
     bool GaveUp() const {
         const CSystem* system = m_console->Document()->FirstSystem();
         return !system->HasCurCommand() && system->QueuesEmpty() && !theApp().m_bLoggedIn &&
-               m_truth->Pane() == "Disconnected";
+               m_truth->Pane().startsWith("Disconnected");
     }
 
     // While every reply is spoilt the page keeps what it showed and the session stays logged in

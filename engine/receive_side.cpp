@@ -162,8 +162,7 @@ void CSystem::FinishExchangeLocked() {
         if (node.LastStep == 1 && node.CommandID == CMD_LOGIN) {
             m_loggedIn.store(true);
             theApp().m_bLoggedIn.store(1);
-            PostToFrame(platform::WM_CONNECT_STATUS,
-                                       platform::CONNECT_STATUS_CONNECTED, 0);
+            PostToFrame(platform::WM_CONNECT_STATUS, platform::CONNECT_STATUS_CONNECTED, 0);
         }
         if (node.LastStep == 1 && node.CommandID == CMD_LOGOUT) {
             m_loggedIn.store(false);

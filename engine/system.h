@@ -111,8 +111,9 @@ public:
 
     // Where this System's messages go, for a process of many Systems (the monitor). The frame
     // messages (WM_SYSTEM_START, WM_SYSTEM_STOP, WM_CONNECT_STATUS) go to `frame`, page replies
-    // (WM_PAGE_REPLY, for every exchange state, with the state as wParam) to `replies`; 0 keeps the console's routes: the
-    // main window, and the page window registered for each exchange state. Any thread.
+    // (WM_PAGE_REPLY, for every exchange state, with the state as wParam) to `replies`; 0 keeps the
+    // console's routes: the main window, and the page window registered for each exchange state.
+    // Any thread.
     void SetMessageTargets(uint64_t frame, uint64_t replies);
     // Any thread: posts a frame message of this System to its frame.
     void PostToFrame(unsigned msg, intptr_t wParam, intptr_t lParam) const;

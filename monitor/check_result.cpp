@@ -30,8 +30,9 @@ CheckResult EvaluateCheck(const SiteReading& site) {
         }
     }
     char perf[160];
-    std::snprintf(perf, sizeof perf, " | alarms=%d;;1;0;8 online=%d;;;0;8 standby=%d;;;0;8 poll=%.3fs",
-                  alarms, online, standby, site.pollSeconds);
+    std::snprintf(perf, sizeof perf,
+                  " | alarms=%d;;1;0;8 online=%d;;;0;8 standby=%d;;;0;8 poll=%.3fs", alarms, online,
+                  standby, site.pollSeconds);
     if (alarms > 0) {
         result.code = 2;
         result.text = "CORVANTIS CRITICAL - " + name + ": dryer" + (alarms > 1 ? "s " : " ") +
@@ -41,8 +42,8 @@ CheckResult EvaluateCheck(const SiteReading& site) {
         result.text = "CORVANTIS WARNING - " + name + ": the unit's reply was incomplete";
     } else {
         result.code = 0;
-        result.text = "CORVANTIS OK - " + name + ": " + std::to_string(dryers) +
-                      " dryers, none in alarm";
+        result.text = "CORVANTIS OK - " + name + ": no dryer in alarm (" + std::to_string(dryers) +
+                      " reported)";
     }
     result.text += perf;
     return result;

@@ -83,7 +83,9 @@ bool ParseListen(const std::string& text, ListenAddress* out, std::string* error
     return true;
 }
 
-HttpServer::~HttpServer() { Stop(); }
+HttpServer::~HttpServer() {
+    Stop();
+}
 
 bool HttpServer::Start(const ListenAddress& address, std::string* error) {
     sockaddr_storage storage{};

@@ -87,8 +87,8 @@ int ReadOneSite(const MonitorOptions& options, MonitorConfig config,
     }
     const bool check = options.mode == MonitorOptions::Mode::Check;
     if (found.empty()) {
-        std::printf("%s%s: no such site in the phone book\n",
-                    check ? "CORVANTIS UNKNOWN - " : "", options.site.c_str());
+        std::printf("%s%s: no such site in the phone book\n", check ? "CORVANTIS UNKNOWN - " : "",
+                    options.site.c_str());
         return check ? 3 : 2;
     }
     config.sites = found;
@@ -122,8 +122,7 @@ int ReadOneSite(const MonitorOptions& options, MonitorConfig config,
         const CheckResult summary = EvaluateCheck(site);
         std::printf("%s\n", summary.text.c_str());
     } else {
-        std::printf("%s: not read (%s)\n", Latin1ToUtf8(site.name).c_str(),
-                    site.lastError.c_str());
+        std::printf("%s: not read (%s)\n", Latin1ToUtf8(site.name).c_str(), site.lastError.c_str());
     }
     return site.up ? 0 : 1;
 }
@@ -203,7 +202,7 @@ int main(int argc, char** argv) {
     {
         StopSignals signals(loop);
         code = options.mode == MonitorOptions::Mode::Serve ? Serve(options, config, loop)
-                                                          : ReadOneSite(options, config, loop);
+                                                           : ReadOneSite(options, config, loop);
     }
     platform::SetDispatcher(nullptr);
     theApp().CloseDebugLog();

@@ -1,4 +1,4 @@
-#include <cstdio>
+#include <charconv>
 
 #include "monitor/outputs.h"
 
@@ -25,10 +25,11 @@ std::string LabelValue(const std::string& latin1) {
     return out;
 }
 
+// The shortest text that reads back as the same value.
 std::string Number(double value) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.17g", value);
-    return buf;
+    const auto result = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, result.ptr);
 }
 
 class Family {
@@ -62,7 +63,9 @@ private:
     const char* m_name;
 };
 
-std::string SiteLabel(const SiteReading& s) { return "site=\"" + LabelValue(s.name) + "\""; }
+std::string SiteLabel(const SiteReading& s) {
+    return "site=\"" + LabelValue(s.name) + "\"";
+}
 
 std::string DryerLabels(const SiteReading& s, int index) {
     return SiteLabel(s) + ",dryer=\"" + std::to_string(index + 1) + "\"";
@@ -91,7 +94,8 @@ std::string RenderMetrics(const BoardSnapshot& snap) {
     std::string out;
     out.reserve(512 + snap.sites.size() * 2048);
     {
-        Family up(out, "corvantis_site_up", "gauge", "1 when the last poll of the site was answered.");
+        Family up(out, "corvantis_site_up", "gauge",
+                  "1 when the last poll of the site was answered.");
         for (const SiteReading& s : snap.sites) {
             up.Sample(SiteLabel(s), s.up ? 1 : 0);
         }

@@ -116,5 +116,6 @@ void Monitor::Beat(int64_t periodMs) {
     if (m_beat) {
         m_beat();
     }
-    m_scheduler.At(platform::Clock::NowMs() + periodMs, [this, periodMs](int64_t) { Beat(periodMs); });
+    m_scheduler.At(platform::Clock::NowMs() + periodMs,
+                   [this, periodMs](int64_t) { Beat(periodMs); });
 }

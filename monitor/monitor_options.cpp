@@ -40,22 +40,27 @@ bool ParseMonitorOptions(int argc, char** argv, MonitorOptions* out, std::string
             out->mode = MonitorOptions::Mode::Help;
             return true;
         } else if (arg == "--ini") {
-            if (!value(&out->iniPath)) return false;
+            if (!value(&out->iniPath))
+                return false;
         } else if (arg == "--listen") {
-            if (!value(&text) || !ParseListen(text, &out->listen, error)) return false;
+            if (!value(&text) || !ParseListen(text, &out->listen, error))
+                return false;
         } else if (arg == "--shard") {
-            if (!value(&text) || !ParseShard(text, &out->shard, error)) return false;
+            if (!value(&text) || !ParseShard(text, &out->shard, error))
+                return false;
         } else if (arg == "--once" || arg == "--check") {
             if (out->mode != MonitorOptions::Mode::Serve) {
                 *error = "--once and --check go alone";
                 return false;
             }
             out->mode = arg == "--once" ? MonitorOptions::Mode::Once : MonitorOptions::Mode::Check;
-            if (!value(&out->site)) return false;
+            if (!value(&out->site))
+                return false;
         } else if (arg == "--json") {
             out->json = true;
         } else if (arg == "--timeout") {
-            if (!value(&text)) return false;
+            if (!value(&text))
+                return false;
             char* end = nullptr;
             const long seconds = std::strtol(text.c_str(), &end, 10);
             if (text.empty() || *end != '\0' || seconds < 1 || seconds > 3600) {

@@ -11,12 +11,12 @@
 struct MonitorOptions {
     enum class Mode { Serve, Once, Check, Help };
     Mode mode = Mode::Serve;
-    std::string site;                // --once / --check
-    bool json = false;               // --once --json
+    std::string site;   // --once / --check
+    bool json = false;  // --once --json
     std::string iniPath = "Corvantis.ini";
     ListenAddress listen;
     Shard shard;
-    int timeoutSeconds = 30;         // --once / --check: give up after this long
+    int timeoutSeconds = 30;  // --once / --check: give up after this long
 };
 
 // False with the message for standard error in `error`.

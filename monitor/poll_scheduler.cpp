@@ -72,8 +72,7 @@ void PollScheduler::Arm() {
 void PollScheduler::OnReady() {
     uint64_t expirations = 0;
     if (::read(m_fd, &expirations, sizeof expirations) < 0 && errno != EAGAIN) {
-        DebugLog(std::string("PollScheduler: read(timerfd) fail! reason: ") +
-                 std::strerror(errno));
+        DebugLog(std::string("PollScheduler: read(timerfd) fail! reason: ") + std::strerror(errno));
     }
     m_armedFor = -1;
     const int64_t now = platform::Clock::NowMs();

@@ -16,14 +16,22 @@ void Notify(const std::string& text) {
 }
 }  // namespace
 
-void Ready(const std::string& status) { Notify("READY=1\nSTATUS=" + status); }
-void Status(const std::string& status) { Notify("STATUS=" + status); }
-void Stopping() { Notify("STOPPING=1"); }
+void Ready(const std::string& status) {
+    Notify("READY=1\nSTATUS=" + status);
+}
+void Status(const std::string& status) {
+    Notify("STATUS=" + status);
+}
+void Stopping() {
+    Notify("STOPPING=1");
+}
 
 uint64_t WatchdogUsec() {
     uint64_t usec = 0;
     return sd_watchdog_enabled(0, &usec) > 0 ? usec : 0;
 }
 
-void FeedWatchdog() { Notify("WATCHDOG=1"); }
+void FeedWatchdog() {
+    Notify("WATCHDOG=1");
+}
 }  // namespace service

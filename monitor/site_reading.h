@@ -12,15 +12,15 @@ struct SiteReading {
     std::string name;
     std::string address;  // "host port" or the number dialled
     bool tcp = false;
-    bool up = false;          // the last poll was answered
-    int64_t polls = 0;        // polls finished, answered or not
-    int64_t failures = 0;     // polls that failed
+    bool up = false;       // the last poll was answered
+    int64_t polls = 0;     // polls finished, answered or not
+    int64_t failures = 0;  // polls that failed
     int consecutiveFailures = 0;
-    double lastSuccessUnix = 0;  // wall-clock seconds of the last answered poll, 0 when none
-    double lastAttemptUnix = 0;  // wall-clock seconds of the last poll that finished
-    double pollSeconds = 0;      // how long the last answered poll took
-    std::string lastError;       // why the last failed poll failed ("" after a success)
-    bool complete = true;        // the last reply held every field of a Status reply
+    double lastSuccessUnix = 0;         // wall-clock seconds of the last answered poll, 0 when none
+    double lastAttemptUnix = 0;         // wall-clock seconds of the last poll that finished
+    double pollSeconds = 0;             // how long the last answered poll took
+    std::string lastError;              // why the last failed poll failed ("" after a success)
+    bool complete = true;               // the last reply held every field of a Status reply
     std::optional<StatusReply> status;  // the last Status reply read
 };
 

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr size_t kReplyTrailer = 3;    // "EOT"
+constexpr size_t kReplyTrailer = 3;  // "EOT"
 constexpr int kStatusReplyFields = 17;
 
 }  // namespace
@@ -65,14 +65,13 @@ void SiteWatch::Poll(std::function<void(bool)> done) {
     m_busy = true;
     m_done = std::move(done);
     m_pollStartMs = platform::Clock::NowMs();
-    const int64_t limit =
-        m_config.commType == COMM_TCPIP ? kTcpPollLimitMs : kDialPollLimitMs;
+    const int64_t limit = m_config.commType == COMM_TCPIP ? kTcpPollLimitMs : kDialPollLimitMs;
     m_limitJob = m_scheduler.At(m_pollStartMs + limit, [this, limit](int64_t) {
         m_limitJob = 0;
         if (m_busy) {
             DropLink();
-            Finish(false, platform::StrFormat("no answer within %d s",
-                                              static_cast<int>(limit / 1000)));
+            Finish(false,
+                   platform::StrFormat("no answer within %d s", static_cast<int>(limit / 1000)));
         }
     });
     if (m_system->LoggedIn() && m_system->Port->LinkUp()) {
@@ -89,8 +88,8 @@ void SiteWatch::Poll(std::function<void(bool)> done) {
 
 void SiteWatch::AskStatus() {
     m_system->AbortCommand();
-    m_system->AddCommand(new CCommandNode(m_system->SystemID, CMD_PAGE_STATUS,
-                                          BuildPageRead(kUnitPageStatus)));
+    m_system->AddCommand(
+        new CCommandNode(m_system->SystemID, CMD_PAGE_STATUS, BuildPageRead(kUnitPageStatus)));
 }
 
 void SiteWatch::DropLink() {
@@ -140,7 +139,8 @@ void SiteWatch::Finish(bool answered, const std::string& error, const std::strin
     r.lastAttemptUnix = now;
     r.up = answered;
     if (answered) {
-        const std::string data = reply.substr(0, reply.size() - std::min(reply.size(), kReplyTrailer));
+        const std::string data =
+            reply.substr(0, reply.size() - std::min(reply.size(), kReplyTrailer));
         r.status = ParseStatusReply(data);
         r.complete = std::count(data.begin(), data.end(), ';') >= kStatusReplyFields - 1;
         r.lastSuccessUnix = now;

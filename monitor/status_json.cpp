@@ -27,8 +27,7 @@ json SiteJson(const SiteReading& s, double nowUnix) {
               {"failures", s.failures},
               {"poll_seconds", s.pollSeconds}};
     site["last_success"] = s.lastSuccessUnix > 0 ? json(s.lastSuccessUnix) : json(nullptr);
-    site["age_seconds"] =
-        s.lastSuccessUnix > 0 ? json(nowUnix - s.lastSuccessUnix) : json(nullptr);
+    site["age_seconds"] = s.lastSuccessUnix > 0 ? json(nowUnix - s.lastSuccessUnix) : json(nullptr);
     site["error"] = s.lastError.empty() ? json(nullptr) : json(Latin1ToUtf8(s.lastError));
     if (!s.status) {
         site["dryers"] = json::array();
@@ -42,7 +41,15 @@ json SiteJson(const SiteReading& s, double nowUnix) {
         }
     }
     site["dryers"] = std::move(dryers);
-    site["cycle"] = json{{"mode", Latin1ToUtf8(r.cycleText)},
+    json weekdays = json::array();
+    static const char* const kDays[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday"};
+    for (size_t day = 0; day < r.weekdays.size(); ++day) {
+        if (r.cycleDays && r.weekdays[day]) {
+            weekdays.push_back(kDays[day]);
+        }
+    }
+    site["cycle"] = json{{"mode", r.cycleDays ? std::string("DAYS") : Latin1ToUtf8(r.cycleText)},
+                         {"weekdays", std::move(weekdays)},
                          {"next_cycle", Latin1ToUtf8(r.nextCycle)},
                          {"current_time", Latin1ToUtf8(r.currentTime)},
                          {"minimum_online", Latin1ToUtf8(r.minimumOnline)},

@@ -11,8 +11,8 @@
 #include "engine/command_node.h"
 #include "engine/page_windows.h"
 #include "engine/system.h"
-#include "protocol/page_request.h"
 #include "platform/prompt.h"
+#include "protocol/page_request.h"
 #include "res/picture_paint.h"
 
 CWebPage::CWebPage(int pageNumber, uint8_t commandId, int exchangeStatus, QWidget* parent)

@@ -85,8 +85,8 @@ bool Clock::SleepMs(int64_t ms, const std::atomic<bool>* cancel) {
         }
         // Round the real wait up to whole microseconds so that it never ends just short of the
         // due time and spins.
-        const auto realWait = std::chrono::microseconds(
-            static_cast<int64_t>(RealMsFor(left) * 1000.0) + 1);
+        const auto realWait =
+            std::chrono::microseconds(static_cast<int64_t>(RealMsFor(left) * 1000.0) + 1);
         const uint64_t changes = g_scaleChanges;
         g_sleepWake.wait_for(lock, realWait, [&] {
             return (cancel && cancel->load()) || g_scaleChanges != changes;
@@ -139,7 +139,9 @@ void Clock::SetTimeScale(double scale) {
     }
 }
 
-double Clock::TimeScale() { return g_scale.load(); }
+double Clock::TimeScale() {
+    return g_scale.load();
+}
 
 LocalTime Clock::LocalNow() {
     int64_t now = NowMs();

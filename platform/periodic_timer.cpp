@@ -85,8 +85,9 @@ void PeriodicTimers::ThreadProc() {
         if (nextDue < 0) {
             m_wake.wait(lock);
         } else {
-            m_wake.wait_for(lock, std::chrono::microseconds(static_cast<int64_t>(
-                                      Clock::RealMsFor(nextDue - now) * 1000.0) + 1));
+            m_wake.wait_for(
+                lock, std::chrono::microseconds(
+                          static_cast<int64_t>(Clock::RealMsFor(nextDue - now) * 1000.0) + 1));
         }
     }
 }

@@ -5,10 +5,10 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 
 #include "platform/clock.h"
 
@@ -176,10 +176,14 @@ void PlainLoopDispatcher::UnwatchFd(uint64_t id) {
 namespace {
 int ToPollEvents(uint32_t events) {
     int revents = 0;
-    if (events & EPOLLIN) revents |= POLLIN;
-    if (events & EPOLLOUT) revents |= POLLOUT;
-    if (events & EPOLLHUP) revents |= POLLHUP;
-    if (events & EPOLLERR) revents |= POLLERR;
+    if (events & EPOLLIN)
+        revents |= POLLIN;
+    if (events & EPOLLOUT)
+        revents |= POLLOUT;
+    if (events & EPOLLHUP)
+        revents |= POLLHUP;
+    if (events & EPOLLERR)
+        revents |= POLLERR;
     return revents;
 }
 }  // namespace

@@ -63,8 +63,8 @@ private:
     // UI thread only.
     std::map<uint64_t, Watch> m_watches;
     uint64_t m_nextWatchId = 1;
-    int m_epoll = -1;     // the watched descriptors and m_wakeFd; UI thread waits on it
-    int m_wakeFd = -1;    // eventfd: raised by Post and Send, drained by the UI thread
+    int m_epoll = -1;           // the watched descriptors and m_wakeFd; UI thread waits on it
+    int m_wakeFd = -1;          // eventfd: raised by Post and Send, drained by the UI thread
     bool m_wakeRaised = false;  // guarded by m_lock: m_wakeFd holds a count not yet drained
 };
 

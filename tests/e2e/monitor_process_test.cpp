@@ -92,9 +92,11 @@ protected:
     int Polls(const std::string& site) {
         const HttpResult r = HttpGet(kHost, m_monitorPort, "/status.json");
         if (r.code != 200) {
+            ADD_FAILURE() << "/status.json: " << r.code << " " << r.body;
             return -1;
         }
-        for (const auto& s : nlohmann::json::parse(r.body)["sites"]) {
+        const auto doc = nlohmann::json::parse(r.body);
+        for (const auto& s : doc["sites"]) {
             if (s["site"] == site) {
                 return s["polls"].get<int>();
             }
@@ -148,9 +150,8 @@ TEST_F(MonitorProcessTest, ServesEverySiteToPrometheusAndFollowsASiteThatComesBa
     // promtool accepts the exposition.
     const std::string file = m_dir.Path() + "/metrics.txt";
     std::ofstream(file) << metrics;
-    const ProgramResult lint =
-        RunProgram("/bin/sh", {"-c", "promtool check metrics < metrics.txt"}, m_dir.Path(), {},
-                   30000);
+    const ProgramResult lint = RunProgram("/bin/sh", {"-c", "promtool check metrics < metrics.txt"},
+                                          m_dir.Path(), {}, 30000);
     EXPECT_EQ(lint.exitStatus, 0) << lint.out << lint.err;
 
     // The dropping site: its unit ends, the site goes down, the unit comes back on its port and
@@ -172,14 +173,14 @@ TEST_F(MonitorProcessTest, ServesEverySiteToPrometheusAndFollowsASiteThatComesBa
     std::ofstream(config) << "global:\n  scrape_interval: 1s\n  evaluation_interval: 1s\n"
                           << "scrape_configs:\n  - job_name: corvantis\n    static_configs:\n"
                           << "      - targets: ['127.0.0.1:" << m_monitorPort << "']\n";
-    ChildProgram prometheus("/usr/bin/prometheus",
-                            {"--config.file=" + config, "--storage.tsdb.path=" + m_dir.MakeSub("tsdb"),
-                             "--web.listen-address=127.0.0.1:" + std::to_string(promPort)},
-                            m_dir.Path(), {});
+    ChildProgram prometheus(
+        "/usr/bin/prometheus",
+        {"--config.file=" + config, "--storage.tsdb.path=" + m_dir.MakeSub("tsdb"),
+         "--web.listen-address=127.0.0.1:" + std::to_string(promPort)},
+        m_dir.Path(), {});
     ASSERT_TRUE(prometheus.Started());
     nlohmann::json answer;
-    const std::string query =
-        "/api/v1/query?query=" + UrlEncode("corvantis_dryer_alarm == 1");
+    const std::string query = "/api/v1/query?query=" + UrlEncode("corvantis_dryer_alarm == 1");
     ASSERT_TRUE(WaitUntil(
         [&] {
             const HttpResult r = HttpGet(kHost, promPort, query);

@@ -43,8 +43,7 @@ TEST(MonitorMetrics, SitesAndPresentDryersWithTheirLampsAndTexts) {
     SiteReading silent;
     silent.name = "Quiet \"East\" \\ Mill";
     silent.failures = 4;
-    const std::string text =
-        RenderMetrics(Snap({Answered("North Plant", kAlarmReply), silent}));
+    const std::string text = RenderMetrics(Snap({Answered("North Plant", kAlarmReply), silent}));
 
     EXPECT_NE(text.find("corvantis_site_up{site=\"North Plant\"} 1\n"), std::string::npos);
     // Quotes and backslashes in a site name are escaped; a site never read is down, 0 successes.
@@ -70,8 +69,7 @@ TEST(MonitorMetrics, SitesAndPresentDryersWithTheirLampsAndTexts) {
     // Dryers the unit says nothing about have no series; nor has the site never read.
     EXPECT_EQ(text.find("dryer=\"4\""), std::string::npos);
     EXPECT_EQ(text.find("corvantis_dryer_alarm{site=\"Quiet"), std::string::npos);
-    EXPECT_NE(text.find("# TYPE corvantis_site_poll_failures_total counter\n"),
-              std::string::npos);
+    EXPECT_NE(text.find("# TYPE corvantis_site_poll_failures_total counter\n"), std::string::npos);
     EXPECT_NE(text.find("corvantis_monitor_sites 2\n"), std::string::npos);
 }
 
@@ -167,8 +165,8 @@ TEST(MonitorListen, NumericAddressesAndPortsOnly) {
     ASSERT_TRUE(ParseListen("[::1]:0", &a, &error));
     EXPECT_EQ(a.host, "::1");
     EXPECT_EQ(a.port, 0u);
-    for (const char* bad : {"9100", "localhost:9100", "127.0.0.1:", "127.0.0.1:70000",
-                            "[::1]9100", "127.0.0.1:91x"}) {
+    for (const char* bad : {"9100", "localhost:9100", "127.0.0.1:", "127.0.0.1:70000", "[::1]9100",
+                            "127.0.0.1:91x"}) {
         EXPECT_FALSE(ParseListen(bad, &a, &error)) << bad;
     }
 }

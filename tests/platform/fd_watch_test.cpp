@@ -9,8 +9,8 @@
 #include <array>
 #include <chrono>
 #include <string>
-#include <vector>
 #include <thread>
+#include <vector>
 
 #include "platform/plain_loop_dispatcher.h"
 
@@ -87,8 +87,8 @@ TEST_F(FdWatchTest, PostedCallsAreServedWhileWatching) {
 double ThreadCpuMs() {
     rusage usage{};
     getrusage(RUSAGE_THREAD, &usage);
-    return usage.ru_utime.tv_sec * 1e3 + usage.ru_utime.tv_usec / 1e3 + usage.ru_stime.tv_sec * 1e3 +
-           usage.ru_stime.tv_usec / 1e3;
+    return usage.ru_utime.tv_sec * 1e3 + usage.ru_utime.tv_usec / 1e3 +
+           usage.ru_stime.tv_sec * 1e3 + usage.ru_stime.tv_usec / 1e3;
 }
 
 // Run() sleeps until something happens, however many descriptors it watches: a loop that

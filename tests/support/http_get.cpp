@@ -25,7 +25,8 @@ HttpResult HttpGet(const std::string& host, int port, const std::string& path, i
         const std::string request = "GET " + path + " HTTP/1.0\r\nHost: " + host + "\r\n\r\n";
         if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
             static_cast<ssize_t>(request.size())) {
-            const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+            const auto end =
+                std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
             for (;;) {
                 const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                     end - std::chrono::steady_clock::now());
@@ -45,7 +46,8 @@ HttpResult HttpGet(const std::string& host, int port, const std::string& path, i
     }
     close(fd);
     const size_t headEnd = raw.find("\r\n\r\n");
-    if (headEnd == std::string::npos || std::sscanf(raw.c_str(), "HTTP/%*s %d", &result.code) != 1) {
+    if (headEnd == std::string::npos ||
+        std::sscanf(raw.c_str(), "HTTP/%*s %d", &result.code) != 1) {
         result.code = 0;
         return result;
     }

@@ -10,7 +10,8 @@ struct HttpResult {
     std::string contentType;
 };
 
-HttpResult HttpGet(const std::string& host, int port, const std::string& path, int timeoutMs = 5000);
+HttpResult HttpGet(const std::string& host, int port, const std::string& path,
+                   int timeoutMs = 5000);
 
 // "%XX" for every byte but letters, digits and "-_.~" (a query value).
 std::string UrlEncode(const std::string& text);

@@ -52,6 +52,7 @@ SiteWatch::SiteWatch(const SiteConfig& config, int16_t systemId, SiteBoard& boar
 
 SiteWatch::~SiteWatch() {
     m_scheduler.Cancel(m_limitJob);
+    m_scheduler.Cancel(m_hangUpJob);
 }
 
 bool SiteWatch::Start() {
@@ -148,7 +149,12 @@ void SiteWatch::Finish(bool answered, const std::string& error, const std::strin
         r.lastError.clear();
         r.consecutiveFailures = 0;
         if (m_config.hangUpAfterPoll) {
-            DropLink();
+            // Not here: the reply is being handed over by the line's read thread, which closing
+            // the line would wait for. On the next turn of the loop, before the next site's poll.
+            m_hangUpJob = m_scheduler.At(platform::Clock::NowMs(), [this](int64_t) {
+                m_hangUpJob = 0;
+                DropLink();
+            });
         }
     } else {
         ++r.failures;

@@ -66,5 +66,6 @@ private:
     bool m_busy = false;
     int64_t m_pollStartMs = 0;
     uint64_t m_limitJob = 0;
+    uint64_t m_hangUpJob = 0;
     std::function<void(bool)> m_done;
 };

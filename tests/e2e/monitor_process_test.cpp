@@ -239,4 +239,32 @@ TEST_F(MonitorProcessTest, CheckExitCodesAndOneShotJson) {
     EXPECT_EQ(RunProgram(kMonitor, {"--listen", "nowhere"}, m_dir.Path(), {}, 10000).exitStatus, 2);
 }
 
+// Sites that are not TCP/IP share the [CommSetup] line: read one after the other, hanging up
+// after each (the unit on the line starts a new dialogue at every open).
+TEST_F(MonitorProcessTest, SitesOnTheLineAreReadOneAfterTheOther) {
+    ChildProgram unit(kUnit, {"--pty"}, m_dir.Path(), {});
+    ASSERT_TRUE(unit.WaitForOutput("/dev/", 10000)) << unit.Output();
+    std::smatch m;
+    const std::string out = unit.Output();
+    ASSERT_TRUE(std::regex_search(out, m, std::regex("(/dev/[^\\s]+)")));
+    const std::string ini = m_dir.Path() + "/Line.ini";
+    std::ofstream(ini) << "[CommSetup]\r\nCommType=0\r\nDevice=" << m[1] << "\r\n"
+                       << "[PhoneBook]\r\nCount=2\r\n1=Line A,\r\n2=Line B,\r\n";
+    ChildProgram monitor(kMonitor, {"--ini", ini, "--listen", "127.0.0.1:0"}, m_dir.Path(), {});
+    ASSERT_TRUE(monitor.WaitForOutput("listening on", 10000)) << monitor.Output();
+    m_monitorPort = PortIn(monitor.Output());
+    std::string metrics;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            metrics = Metrics();
+            return Has(metrics, "corvantis_site_up{site=\"Line A\"} 1") &&
+                   Has(metrics, "corvantis_site_up{site=\"Line B\"} 1");
+        },
+        30000))
+        << metrics;
+    EXPECT_TRUE(Has(metrics, "corvantis_dryer_online{site=\"Line B\",dryer=\"1\"} 1"));
+    monitor.Signal(SIGTERM);
+    EXPECT_EQ(monitor.Wait(20000).exitStatus, 0);
+}
+
 }  // namespace

@@ -164,6 +164,8 @@ int Serve(const MonitorOptions& options, const MonitorConfig& config,
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A unit or an HTTP client that closes its socket must not end the monitor through SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
     MonitorOptions options;
     std::string error;
     if (!ParseMonitorOptions(argc, argv, &options, &error)) {

@@ -278,7 +278,7 @@ void CClientSocket::Close() {
         m_watcher = nullptr;
     }
     if (link) {
-        link->stop.store(true);
+        platform::Clock::Cancel(link->stop);
         link->connected.store(0);
         std::shared_ptr<SocketFd> socket;
         {
@@ -299,7 +299,7 @@ void CClientSocket::EndConnectThread() {
         return;
     }
     auto link = std::move(m_threadLink);
-    link->stop.store(true);
+    platform::Clock::Cancel(link->stop);
     bool ended = false;
     {
         std::unique_lock<std::mutex> guard(link->lock);

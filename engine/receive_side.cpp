@@ -195,12 +195,13 @@ void CSystem::FinishExchangeLocked() {
             return;
         }
         if (node.LastStep == 1 && node.CommandID == CMD_LOGIN) {
+            m_loggedIn.store(true);
             theApp().m_bLoggedIn.store(1);
             theApp().m_nLogins.fetch_add(1);
-            platform::PostToMainWindow(platform::WM_CONNECT_STATUS,
-                                       platform::CONNECT_STATUS_CONNECTED, 0);
+            PostToFrame(platform::WM_CONNECT_STATUS, platform::CONNECT_STATUS_CONNECTED, 0);
         }
         if (node.LastStep == 1 && node.CommandID == CMD_LOGOUT) {
+            m_loggedIn.store(false);
             theApp().m_bLoggedIn.store(0);
         }
         Status = node.CommandID == CMD_CLOSING ? STATUS_CLOSED : STATUS_IDLE;
@@ -250,11 +251,15 @@ void CSystem::PushAnswerLocked(const std::string& prompt) {
     if (CCommandNode* answer = MakePromptAnswer(SystemID, prompt)) {
         answer->Next = Commands;
         Commands = answer;
+        m_workQueued.notify_all();
     }
 }
 
 void CSystem::DeliverReply(int status, const std::string& reply, const std::atomic<bool>* cancel) {
-    const uint64_t page = PageWindow(status);
+    // A System's own reply target serves every page kind: it learns the kind from wParam (the
+    // exchange state). The console's pages each have their own window and get wParam 0.
+    const uint64_t own = m_replyTarget.load();
+    const uint64_t page = own != 0 ? own : PageWindow(status);
     if (page == 0) {
         DebugLog("DeliverReply(): no page window for the reply");
         return;
@@ -264,6 +269,6 @@ void CSystem::DeliverReply(int status, const std::string& reply, const std::atom
         m_lastReply = {platform::Clock::NowMs(), platform::Clock::LocalNow()};
     }
     ReplyCell cell{reply};
-    platform::SendMessage(page, platform::WM_PAGE_REPLY, 0, reinterpret_cast<intptr_t>(&cell),
-                          cancel);
+    platform::SendMessage(page, platform::WM_PAGE_REPLY, own != 0 ? status : 0,
+                          reinterpret_cast<intptr_t>(&cell), cancel);
 }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -78,10 +79,27 @@ std::string SerialOpenFailReason(const std::string& device, int err) {
     }
 }
 
-SerialLine::SerialLine(CCommPort& port) : m_port(port) {}
+SerialLine::SerialLine(CCommPort& port) : m_port(port) {
+    m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_wakeFd < 0) {
+        DebugLog("SerialLine: eventfd fail! reason: " + OsErrorText(errno) +
+                 "; the read thread looks for a close every few milliseconds");
+    }
+}
 
 SerialLine::~SerialLine() {
     Close();
+    if (m_wakeFd >= 0) {
+        ::close(m_wakeFd);
+    }
+}
+
+void SerialLine::RaiseClosing() {
+    platform::Clock::Cancel(m_closing);
+    const uint64_t one = 1;
+    if (m_wakeFd >= 0 && ::write(m_wakeFd, &one, sizeof one) < 0 && errno != EAGAIN) {
+        DebugLog("Close(): eventfd not raised: " + OsErrorText(errno));
+    }
 }
 
 bool SerialLine::Open(const std::string& device, const SerialLineSettings& settings) {
@@ -95,6 +113,10 @@ bool SerialLine::Open(const std::string& device, const SerialLineSettings& setti
     m_closing.store(false);
     m_lost.store(false);
     m_lostErrno.store(0);
+    uint64_t drained = 0;
+    if (m_wakeFd >= 0 && ::read(m_wakeFd, &drained, sizeof drained) < 0 && errno != EAGAIN) {
+        DebugLog("Open(): eventfd not drained: " + OsErrorText(errno));
+    }
 
     auto note = [&](int err, const std::string& reason) {
         m_port.NoteProblem({ProblemKindOf(err), device, err, reason});
@@ -213,7 +235,7 @@ bool SerialLine::ConfigureLocked(int fd, const SerialLineSettings& settings) {
 
 bool SerialLine::Close() {
     // Before the lock: a write in progress gives up, a pending hand-over is cancelled.
-    m_closing.store(true);
+    RaiseClosing();
     std::lock_guard<std::mutex> lock(m_ioLock);
     if (m_fd < 0) {
         return false;
@@ -224,7 +246,7 @@ bool SerialLine::Close() {
 }
 
 void SerialLine::ReleaseLocked(bool working) {
-    m_closing.store(true);
+    RaiseClosing();
     if (m_thread.joinable()) {
         m_thread.join();
     }
@@ -345,8 +367,12 @@ void SerialLine::ReadThreadProc() {
             LineLost(OsErrorText(m_lostErrno.load()));
             break;
         }
-        pollfd pfd{fd, POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, SampleSliceMs());
+        // A line with modem lines is sampled for DCD every slice; one without (a pseudo-terminal,
+        // a serial-over-IP port) is waited on until data, a hang-up or Close.
+        pollfd fds[2] = {{fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+        const bool sample = m_reportsModemLines.load() || m_wakeFd < 0;
+        const int ready = ::poll(fds, m_wakeFd >= 0 ? 2 : 1, sample ? SampleSliceMs() : -1);
+        const pollfd& pfd = fds[0];
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;

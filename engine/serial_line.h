@@ -79,6 +79,11 @@ private:
     std::string m_device;
     std::thread m_thread;
 
+    // Raised with m_closing: the read thread waits on it beside the line, so that a line which
+    // cannot report its modem lines is waited on without a time limit. Lives as long as this.
+    int m_wakeFd = -1;
+    void RaiseClosing();
+
     std::atomic<bool> m_closing{false};
     std::atomic<bool> m_lost{false};
     std::atomic<bool> m_reportsModemLines{false};

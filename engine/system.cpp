@@ -4,13 +4,19 @@
 
 #include "app/state/app_state.h"
 #include "engine/login_dialogue.h"
+#include "platform/clock.h"
 #include "platform/thread_priority.h"
+#include "platform/window_messages.h"
 
 CSystem::CSystem() = default;
 
 CSystem::~CSystem() {
     CloseLog();
-    m_stop.store(true);
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        platform::Clock::Cancel(m_stop);
+    }
+    m_workQueued.notify_all();
     if (m_worker.joinable()) {
         m_worker.join();
     }
@@ -58,14 +64,20 @@ void CSystem::AddCommand(CCommandNode* node, int background) {
     if (!node) {
         return;
     }
-    std::lock_guard<std::mutex> lock(m_lock);
-    AppendLocked(background ? Background : Commands, node);
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        AppendLocked(background ? Background : Commands, node);
+    }
+    m_workQueued.notify_all();
 }
 
 void CSystem::QueueLogin() {
     CCommandNode* steps = MakeLoginSteps(SystemID, Keyword);
-    std::lock_guard<std::mutex> lock(m_lock);
-    AppendLocked(Commands, steps);
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        AppendLocked(Commands, steps);
+    }
+    m_workQueued.notify_all();
 }
 
 void CSystem::AbortCommand() {
@@ -118,6 +130,16 @@ bool CSystem::ReplacePort(CCommPort* port, CCommPort** old) {
 bool CSystem::WorkerUsesPort() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_inDoCommand;
+}
+
+void CSystem::SetMessageTargets(uint64_t frame, uint64_t replies) {
+    m_frameTarget.store(frame);
+    m_replyTarget.store(replies);
+}
+
+void CSystem::PostToFrame(unsigned msg, intptr_t wParam, intptr_t lParam) const {
+    const uint64_t frame = m_frameTarget.load();
+    platform::PostMessage(frame != 0 ? frame : platform::MainWindow(), msg, wParam, lParam);
 }
 
 void CSystem::DeleteCurrentLocked() {

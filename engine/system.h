@@ -21,6 +21,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -130,6 +131,21 @@ public:
     };
     ReplyTime LastReply() const;
 
+    // Where this System's messages go, for a process of many Systems (the monitor). The frame
+    // messages (WM_SYSTEM_START, WM_SYSTEM_STOP, WM_CONNECT_STATUS) go to `frame`, page replies
+    // (WM_PAGE_REPLY, for every exchange state, with the state as wParam) to `replies`; 0 keeps the
+    // console's routes: the main window, and the page window registered for each exchange state.
+    // Any thread.
+    void SetMessageTargets(uint64_t frame, uint64_t replies);
+    // Any thread: posts a frame message of this System to its frame.
+    void PostToFrame(unsigned msg, intptr_t wParam, intptr_t lParam) const;
+
+    // This System's own login state: set when its last login step ends, cleared by a last logout
+    // step and by ClearLoggedIn (the frame's WM_SYSTEM_STOP). The console's single System also
+    // drives the application's m_bLoggedIn. Any thread.
+    bool LoggedIn() const { return m_loggedIn.load(); }
+    void ClearLoggedIn() { m_loggedIn.store(false); }
+
     // The worker's stop request, tested at every pass and by every wait of DoCommand.
     const std::atomic<bool>& StopRequested() const { return m_stop; }
 
@@ -194,6 +210,8 @@ public:
     mutable std::mutex m_lock;
 
 private:
+    // The idle worker waits here (with m_lock) until a command is queued or the System ends.
+    std::condition_variable m_workQueued;
     // Counts the commands the worker has taken; guarded by m_lock. Tells a reply's hand-over
     // whether the exchange it answers is still the current one.
     uint64_t m_exchange = 0;
@@ -212,6 +230,10 @@ private:
     mutable std::mutex m_logLock;
     platform::LogFile m_logFile;
     bool m_logWriteFailed = false;  // guarded by m_logLock: the first failure is debug-logged
+
+    std::atomic<uint64_t> m_frameTarget{0};
+    std::atomic<uint64_t> m_replyTarget{0};
+    std::atomic<bool> m_loggedIn{false};
 
     std::thread m_worker;
     std::atomic<bool> m_stop{false};

@@ -71,7 +71,7 @@ void CSystem::WorkerProc() {
                         "WorkerProc(): System%d did not answer for %d s, closing the link.",
                         SystemID, kIdleLimitTicks * kWorkerTickMs / 1000));
                 }
-                platform::PostToMainWindow(platform::WM_SYSTEM_STOP, SystemID, 0);
+                PostToFrame(platform::WM_SYSTEM_STOP, SystemID, 0);
             }
             continue;
         }
@@ -88,7 +88,15 @@ void CSystem::WorkerProc() {
             // DoCommand returned without starting an exchange: the command failed.
             DropCurrentLocked();
             lock.unlock();
-            platform::PostToMainWindow(platform::WM_SYSTEM_STOP, SystemID, 0);
+            PostToFrame(platform::WM_SYSTEM_STOP, SystemID, 0);
+        } else if (!Commands && !Background) {
+            // Nothing to do: wait until a command is queued (or the System ends) instead of
+            // waking every tick to look.
+            m_workQueued.wait(lock, [this] {
+                return m_stop.load() || CurCommand || Commands || Background ||
+                       Status != STATUS_IDLE;
+            });
+            continue;
         } else {
             TakeNextLocked();
             lock.unlock();
@@ -137,7 +145,7 @@ void CSystem::DoCommand() {
         if (!port->SocketConnected()) {
             Report(ReportText("Try TCP/IP connect to System"));
             // The socket lives on the UI thread: the frame opens the port there.
-            platform::PostToMainWindow(platform::WM_SYSTEM_START, SystemID, 0);
+            PostToFrame(platform::WM_SYSTEM_START, SystemID, 0);
         }
     } else if (!port->IsOpen.load()) {
         if (!port->Open()) {

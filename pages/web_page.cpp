@@ -14,6 +14,7 @@
 #include "engine/system.h"
 #include "pages/template_font.h"
 #include "platform/prompt.h"
+#include "protocol/page_request.h"
 #include "res/picture_paint.h"
 
 CWebPage::CWebPage(int pageNumber, uint8_t commandId, int exchangeStatus, QWidget* parent)
@@ -164,21 +165,16 @@ long CWebPage::OnMessage(unsigned msg, intptr_t, intptr_t lParam) {
 }
 
 std::string CWebPage::BuildRequest(int unitPage, int a, int b) {
-    char page[8];
-    std::snprintf(page, sizeof page, "%02d", unitPage);
-    return "/" + std::string(page) + ".htm?val=" + std::to_string(a) + "-" + std::to_string(b) +
-           "\r";
+    return BuildPageRequest(unitPage, a, b);
 }
 
 std::string CWebPage::BuildRead(int unitPage) {
-    return BuildRequest(unitPage, 0, 0);
+    return BuildPageRead(unitPage);
 }
 
 std::string CWebPage::BuildWrite(int unitPage, const std::string& password,
                                  const std::string& fields) {
-    std::string text = BuildRequest(unitPage, 1, 0);
-    text.pop_back();  // the "\r" comes after the fields
-    return text + "," + password + ";" + fields + "\r";
+    return BuildPageWrite(unitPage, password, fields);
 }
 
 void CWebPage::SetBackground(int resourceId) {

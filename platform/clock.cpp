@@ -1,10 +1,11 @@
 #include "platform/clock.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
+#include <map>
 #include <mutex>
-#include <thread>
 
 namespace platform {
 namespace {
@@ -15,6 +16,17 @@ std::atomic<double> g_scale{1.0};
 std::mutex g_timeLock;
 double g_baseProgramMs = 0;
 std::chrono::steady_clock::time_point g_baseReal = std::chrono::steady_clock::now();
+
+// Every SleepMs waits on this condition; Cancel and scale changes notify it. Taken without
+// g_timeLock held (NowMs takes g_timeLock inside it, never the other way round).
+std::mutex g_sleepLock;
+std::condition_variable g_sleepWake;
+uint64_t g_scaleChanges = 0;  // guarded by g_sleepLock
+
+// Scale listeners; g_listenerLock is held while they run, so removal waits for a running call.
+std::mutex g_listenerLock;
+std::map<uint64_t, std::function<void()>> g_listeners;
+uint64_t g_nextListener = 1;
 
 bool g_localPinned = false;
 LocalTime g_pinnedLocal;
@@ -62,35 +74,74 @@ bool Clock::SleepMs(int64_t ms, const std::atomic<bool>* cancel) {
         return !(cancel && cancel->load());
     }
     const int64_t end = NowMs() + ms;
+    std::unique_lock<std::mutex> lock(g_sleepLock);
     for (;;) {
         if (cancel && cancel->load()) {
             return false;
         }
-        int64_t left = end - NowMs();
+        const int64_t left = end - NowMs();
         if (left <= 0) {
             return true;
         }
-        // Real time to sleep for the rest, in slices so that a cancel is seen within 10 ms.
-        double realLeft = static_cast<double>(left) / g_scale.load();
-        double slice = realLeft < 10.0 ? realLeft : 10.0;
-        if (!cancel) {
-            slice = realLeft;
-        }
-        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(slice));
+        // Round the real wait up to whole microseconds so that it never ends just short of the
+        // due time and spins.
+        const auto realWait =
+            std::chrono::microseconds(static_cast<int64_t>(RealMsFor(left) * 1000.0) + 1);
+        const uint64_t changes = g_scaleChanges;
+        g_sleepWake.wait_for(lock, realWait, [&] {
+            return (cancel && cancel->load()) || g_scaleChanges != changes;
+        });
     }
+}
+
+void Clock::Cancel(std::atomic<bool>& flag) {
+    {
+        std::lock_guard<std::mutex> lock(g_sleepLock);
+        flag.store(true);
+    }
+    g_sleepWake.notify_all();
+}
+
+double Clock::RealMsFor(int64_t programMs) {
+    return static_cast<double>(programMs) / g_scale.load();
+}
+
+uint64_t Clock::AddScaleListener(std::function<void()> onChange) {
+    std::lock_guard<std::mutex> lock(g_listenerLock);
+    const uint64_t id = g_nextListener++;
+    g_listeners[id] = std::move(onChange);
+    return id;
+}
+
+void Clock::RemoveScaleListener(uint64_t id) {
+    std::lock_guard<std::mutex> lock(g_listenerLock);
+    g_listeners.erase(id);
 }
 
 void Clock::SetTimeScale(double scale) {
     if (scale <= 0) {
         scale = 1.0;
     }
-    std::lock_guard<std::mutex> lock(g_timeLock);
-    g_baseProgramMs = static_cast<double>(NowLocked());
-    g_baseReal = std::chrono::steady_clock::now();
-    g_scale.store(scale);
+    {
+        std::lock_guard<std::mutex> lock(g_timeLock);
+        g_baseProgramMs = static_cast<double>(NowLocked());
+        g_baseReal = std::chrono::steady_clock::now();
+        g_scale.store(scale);
+    }
+    {
+        std::lock_guard<std::mutex> lock(g_sleepLock);
+        ++g_scaleChanges;
+    }
+    g_sleepWake.notify_all();
+    std::lock_guard<std::mutex> lock(g_listenerLock);
+    for (auto& [id, onChange] : g_listeners) {
+        onChange();
+    }
 }
 
-double Clock::TimeScale() { return g_scale.load(); }
+double Clock::TimeScale() {
+    return g_scale.load();
+}
 
 LocalTime Clock::LocalNow() {
     int64_t now = NowMs();

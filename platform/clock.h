@@ -2,11 +2,17 @@
 // 100 ms worker tick, the 15 s connect wait and the 167 s dial procedure many times faster, and
 // can set the local time (the midnight roll of the logs).
 //
+// Sleeps do not poll: a sleeper waits on a condition variable until its time is due, until its
+// cancel flag is raised through Cancel(), or until the time scale changes (it then works out its
+// real wait again). Other waits that count program time (the timer thread) register a listener
+// that the scale change calls.
+//
 // Thread safety: every function may be called from any thread.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -37,7 +43,18 @@ public:
 
     // Sleeps `ms` program milliseconds. With a cancel flag, returns early (false) as soon as the
     // flag is set; returns true when the whole time passed.
+    // The flag is read under the sleepers' lock, so raise it with Cancel(), which wakes them.
     static bool SleepMs(int64_t ms, const std::atomic<bool>* cancel = nullptr);
+    // Raises `flag` and wakes every sleeper so that those waiting on it return at once.
+    static void Cancel(std::atomic<bool>& flag);
+
+    // Real milliseconds that `programMs` program milliseconds take at the current scale.
+    static double RealMsFor(int64_t programMs);
+    // `onChange` runs (on the thread that changes the scale) after every scale change, so that a
+    // wait of its own can work out its real time again. It must not change the scale itself.
+    // Returns an id for RemoveScaleListener, which waits for a call that is running.
+    static uint64_t AddScaleListener(std::function<void()> onChange);
+    static void RemoveScaleListener(uint64_t id);
 
     // Program time runs `scale` times faster than real time (1 = real time). Tests only.
     static void SetTimeScale(double scale);

@@ -6,9 +6,17 @@
 
 namespace platform {
 
-PeriodicTimers::PeriodicTimers() : m_thread([this] { ThreadProc(); }) {}
+PeriodicTimers::PeriodicTimers() {
+    // A scale change makes the thread work out its wait again.
+    m_scaleListener = Clock::AddScaleListener([this] {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_wake.notify_all();
+    });
+    m_thread = std::thread([this] { ThreadProc(); });
+}
 
 PeriodicTimers::~PeriodicTimers() {
+    Clock::RemoveScaleListener(m_scaleListener);
     {
         std::lock_guard<std::mutex> lock(m_lock);
         m_stop = true;
@@ -48,13 +56,13 @@ void PeriodicTimers::ThreadProc() {
     while (!m_stop) {
         int64_t now = Clock::NowMs();
         unsigned dueId = 0;
-        int64_t nextDue = now + 1000;
+        int64_t nextDue = -1;  // none: wait until a timer starts
         for (auto& [id, timer] : m_timers) {
             if (timer.dueMs <= now) {
                 dueId = id;
                 break;
             }
-            nextDue = std::min(nextDue, timer.dueMs);
+            nextDue = nextDue < 0 ? timer.dueMs : std::min(nextDue, timer.dueMs);
         }
         if (dueId != 0) {
             Timer& timer = m_timers[dueId];
@@ -72,10 +80,15 @@ void PeriodicTimers::ThreadProc() {
             m_wake.notify_all();
             continue;
         }
-        // Sleep in short real slices: the clock's scale may change under us.
-        double realMs = static_cast<double>(nextDue - now) / Clock::TimeScale();
-        int64_t waitMs = std::clamp<int64_t>(static_cast<int64_t>(realMs), 1, 20);
-        m_wake.wait_for(lock, std::chrono::milliseconds(waitMs));
+        // Wait until the next timer is due; Start, Kill, the destructor and a change of the
+        // clock's scale wake the thread earlier.
+        if (nextDue < 0) {
+            m_wake.wait(lock);
+        } else {
+            m_wake.wait_for(
+                lock, std::chrono::microseconds(
+                          static_cast<int64_t>(Clock::RealMsFor(nextDue - now) * 1000.0) + 1));
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 // callback at its period (program milliseconds, see Clock). Kill() waits for a callback of that
 // timer that is running at the time, so after Kill() returns the callback never runs again.
 //
+// The thread sleeps until the next timer is due (it does not wake to look).
 // Start and Kill may be called from any thread except from inside a callback of the same timer.
 #pragma once
 
@@ -40,6 +41,7 @@ private:
     unsigned m_nextId = 1;
     unsigned m_running = 0;  // id of the timer whose callback runs now
     bool m_stop = false;
+    uint64_t m_scaleListener = 0;  // set before the thread starts
     std::thread m_thread;
 };
 

@@ -1,6 +1,7 @@
 // A dispatcher over a plain queue: the thread that constructs it is the UI thread and runs the
-// queued calls with RunPending(), RunFor() or Run(). Watched descriptors are poll()ed by the same
-// loops: a ready descriptor's callback runs as one of the calls.
+// queued calls with RunPending(), RunFor() or Run(). Watched descriptors sit in one epoll set that
+// the same loops wait on, together with an eventfd that Post and Send raise: Run() sleeps until a
+// call is queued or a descriptor is ready, however many descriptors are watched.
 #pragma once
 
 #include <condition_variable>
@@ -46,11 +47,11 @@ private:
         std::function<void(int)> callback;
     };
     bool RunOne(std::unique_lock<std::mutex>& lock);
-    // UI thread: polls the watched descriptors for up to `timeoutMs` real milliseconds and runs
-    // the callbacks of those ready; returns how many ran.
+    // UI thread: waits up to `timeoutMs` real milliseconds (-1: no limit) for a ready descriptor
+    // or a queued call, and runs the callbacks of the ready descriptors; returns how many ran.
     int PollWatches(int timeoutMs);
-    // UI thread: waits up to a few milliseconds for a queued call or a ready descriptor.
-    void WaitBriefly();
+    // Any thread: wakes the UI thread's wait (m_lock held).
+    void RaiseWakeLocked();
 
     std::thread::id m_uiThread;
     mutable std::mutex m_lock;
@@ -62,6 +63,9 @@ private:
     // UI thread only.
     std::map<uint64_t, Watch> m_watches;
     uint64_t m_nextWatchId = 1;
+    int m_epoll = -1;           // the watched descriptors and m_wakeFd; UI thread waits on it
+    int m_wakeFd = -1;          // eventfd: raised by Post and Send, drained by the UI thread
+    bool m_wakeRaised = false;  // guarded by m_lock: m_wakeFd holds a count not yet drained
 };
 
 }  // namespace platform

@@ -1,5 +1,6 @@
-// The engine and the platform layer stand without Qt: no source of theirs includes a Qt header,
-// and their libraries build into test programs that do not link Qt (this one among them).
+// The engine, the platform layer, the unit protocol and the monitor stand without Qt: no source
+// of theirs includes a Qt header, and their libraries build into test programs that do not link
+// Qt (this one among them).
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -49,7 +50,8 @@ std::vector<std::string> QtIncludesIn(const std::string& folder) {
 }
 
 TEST(LayeringTest, EngineAndPlatformIncludeNoQt) {
-    for (const char* folder : {"engine", "platform", "app/state", "app/core", "protocol"}) {
+    for (const char* folder :
+         {"engine", "platform", "app/state", "app/core", "protocol", "monitor"}) {
         EXPECT_EQ(QtIncludesIn(folder), std::vector<std::string>{}) << folder;
     }
 }

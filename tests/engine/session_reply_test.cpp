@@ -7,6 +7,7 @@
 
 #include "app/state/app_state.h"
 #include "tests/support/recording_page.h"
+#include "tests/support/recording_window.h"
 #include "tests/support/session_fixture.h"
 
 namespace {
@@ -72,6 +73,38 @@ TEST_F(ReplyTest, ReplyGoesToThePageOfTheExchangeState) {
 
     EXPECT_EQ(eventPage.Replies(), (std::vector<std::string>{"row;row\r\nEOT"}));
     EXPECT_TRUE(m_page->Replies().empty());
+}
+
+// Many Systems in one process (the monitor): a System with targets of its own sends its replies,
+// whatever the page, and its frame messages there, with the exchange state as wParam; the pages
+// and the main frame of the process hear nothing of it, and its login is its own.
+TEST_F(ReplyTest, SystemWithItsOwnTargetsKeepsItsRepliesAndMessagesToItself) {
+    RecordingWindow own;
+    m_system->SetMessageTargets(own.TargetId(), own.TargetId());
+    RecordingPage eventPage(STATUS_PAGE_EVENT);
+
+    BeginStatusRequest();
+    m_port->Feed(kEcho + "1;0;0;AAA\r\nEOT");
+    BeginExchange(CMD_PAGE_EVENT, "/61.htm?val=0-0\r", STATUS_PAGE_EVENT);
+    m_port->Feed("/61.htm?val=0-0\r\nrow\r\nEOT");
+    EXPECT_EQ(own.Count(platform::WM_PAGE_REPLY, STATUS_PAGE_STATUS), 1);
+    EXPECT_EQ(own.Count(platform::WM_PAGE_REPLY, STATUS_PAGE_EVENT), 1);
+    EXPECT_TRUE(m_page->Replies().empty());
+    EXPECT_TRUE(eventPage.Replies().empty());
+
+    EXPECT_FALSE(m_system->LoggedIn());
+    BeginExchange(CMD_LOGIN, "ck\r", STATUS_LOGIN, "Quit)");
+    {
+        std::lock_guard<std::mutex> lock(m_system->m_lock);
+        m_system->CurCommand->LastStep = 1;
+    }
+    m_port->Feed("menu ... Quit)");
+    RunFor(200);
+    EXPECT_TRUE(m_system->LoggedIn());
+    EXPECT_EQ(own.Count(platform::WM_CONNECT_STATUS, platform::CONNECT_STATUS_CONNECTED), 1);
+    EXPECT_EQ(m_frame->Count(platform::WM_CONNECT_STATUS), 0);
+    m_system->ClearLoggedIn();
+    EXPECT_FALSE(m_system->LoggedIn());
 }
 
 TEST_F(ReplyTest, LettersEotInsideTheDataCutTheReplyThereAndTheRestIsDropped) {

@@ -50,13 +50,26 @@ TEST_F(ClockTest, CancelledSleepEndsEarlyAndSaysSo) {
     const auto start = SteadyClock::now();
     std::thread canceller([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        cancel.store(true);
+        Clock::Cancel(cancel);
     });
     EXPECT_FALSE(Clock::SleepMs(10000, &cancel));
     canceller.join();
     EXPECT_LT(RealMsSince(start), 1000.0);
     EXPECT_FALSE(Clock::SleepMs(0, &cancel));  // already cancelled
     EXPECT_TRUE(Clock::SleepMs(0));
+}
+
+// A sleep does not poll: it learns of a faster clock at once, and a sleep long in real time ends
+// as soon as the new scale makes it due.
+TEST_F(ClockTest, SleepFollowsAScaleChangeMadeWhileItSleeps) {
+    const auto start = SteadyClock::now();
+    std::thread speeder([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        Clock::SetTimeScale(1000.0);
+    });
+    EXPECT_TRUE(Clock::SleepMs(20000));  // 20 s at real time, 20 ms once sped up
+    speeder.join();
+    EXPECT_LT(RealMsSince(start), 2000.0);
 }
 
 TEST_F(ClockTest, PinnedLocalTimeAdvancesWithProgramTimeAcrossMidnight) {

@@ -2,10 +2,15 @@
 // watch ended from inside its own callback, and posted calls still served while watching.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
+#include <chrono>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/plain_loop_dispatcher.h"
 
@@ -77,6 +82,47 @@ TEST_F(FdWatchTest, PostedCallsAreServedWhileWatching) {
     m_loop.Run();
     poster.join();
     EXPECT_TRUE(ran);
+}
+
+double ThreadCpuMs() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_utime.tv_sec * 1e3 + usage.ru_utime.tv_usec / 1e3 +
+           usage.ru_stime.tv_sec * 1e3 + usage.ru_stime.tv_usec / 1e3;
+}
+
+// Run() sleeps until something happens, however many descriptors it watches: a loop that
+// looked every few milliseconds would burn a share of a core in a monitor of many sites.
+TEST_F(FdWatchTest, RunSleepsWhileNothingHappensAndWakesForWhatDoes) {
+    std::vector<std::array<int, 2>> idle(200);
+    for (auto& pair : idle) {
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair.data()), 0);
+        m_loop.WatchFd(pair[0], true, false, [](int) { ADD_FAILURE() << "nothing was sent"; });
+    }
+    std::string got;
+    m_loop.WatchFd(m_pair[0], true, false, [&](int) {
+        char c = 0;
+        if (read(m_pair[0], &c, 1) == 1) {
+            got += c;
+            m_loop.Quit();
+        }
+    });
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        ASSERT_EQ(write(m_pair[1], "x", 1), 1);
+    });
+    const double cpuBefore = ThreadCpuMs();
+    const auto start = std::chrono::steady_clock::now();
+    m_loop.Run();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    writer.join();
+    EXPECT_EQ(got, "x");
+    EXPECT_GE(waited, std::chrono::milliseconds(350));
+    EXPECT_LT(ThreadCpuMs() - cpuBefore, 40.0);
+    for (auto& pair : idle) {
+        close(pair[0]);
+        close(pair[1]);
+    }
 }
 
 }  // namespace

@@ -38,6 +38,23 @@ TEST_F(PeriodicTimerTest, TimersFireAtTheirPeriods) {
     EXPECT_LE(fives.load(), 2);
 }
 
+// The thread sleeps until the next timer is due, and a faster clock makes it work its wait out
+// again at once (a minute-long period at the test's scale would take 12 s of real time).
+TEST_F(PeriodicTimerTest, ScaleChangeReachesTheWaitingThread) {
+    PeriodicTimers timers;
+    std::atomic<int> fired{0};
+    ASSERT_NE(timers.Start(60000, [&](unsigned) { fired.fetch_add(1); }), 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto start = std::chrono::steady_clock::now();
+    Clock::SetTimeScale(2000.0);
+    while (fired.load() == 0 &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(5)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_GE(fired.load(), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
 TEST_F(PeriodicTimerTest, CallbackGetsItsTimerId) {
     PeriodicTimers timers;
     std::atomic<unsigned> seen{0};

@@ -49,6 +49,11 @@ bool CConsole::Start(const StartupOptions& options) {
         return Fail(kExitStartFailed);
     }
     LoadSettings(options);
+    if (!options.startFolderProblem.empty()) {
+        DebugLog(options.startFolderProblem);
+        platform::MessageBox(options.startFolderProblem, platform::PromptButtons::Ok,
+                             platform::PromptIcon::Warning);
+    }
     if (m_instanceLock && !m_instanceLock->FallbackNote().empty()) {
         DebugLog(m_instanceLock->FallbackNote());
     }

@@ -27,7 +27,7 @@ fi
 echo "package: $(basename "${debs[0]}")"
 dpkg-deb --contents "${debs[0]}"
 # Lintian refuses to be quiet about running as root; that note is not about the package.
-output=$(lintian --fail-on error,warning --display-info --no-tag-display-limit "${debs[0]}" 2>&1)
+output=$(lintian --fail-on error,warning --display-info --tag-display-limit 0 "${debs[0]}" 2>&1)
 status=$?
 printf '%s\n' "$output" | grep -v 'running with root privileges is not recommended'
 if [ $status -ne 0 ] || grep -Eq '^(E|W): ' <<< "$output"; then

@@ -182,6 +182,21 @@ TEST_F(ProgramTest, FromTheDesktopSettingsAndLogsLiveInTheConsolesOwnFolder) {
     EXPECT_EQ(runFromDesktop().exitStatus, 2);
     EXPECT_EQ(TempDir::FileNames(homeLog).size(), 1u) << "the operator's own file is used";
 
+    // A data home that cannot hold the folder is told, and nothing falls back into home.
+    const std::string blocked = m_root.Path() + "/blocked";
+    WriteFile(blocked, "a file, not a folder");
+    Environment blockedEnv = Env();
+    blockedEnv.push_back({"HOME", m_root.MakeSub("home2")});
+    blockedEnv.push_back({"XDG_DATA_HOME", blocked});
+    const ProgramResult told = RunProgram(kProgram, {"--desktop", "--connect", "Nowhere"}, m_appDir,
+                                          blockedEnv, kProcessTimeoutMs);
+    EXPECT_EQ(told.exitStatus, 2);
+    EXPECT_NE(told.err.find("Cannot create the folder " + blocked + ": "), std::string::npos)
+        << told.err;
+    EXPECT_EQ(told.err.find("Cannot read the settings file"), std::string::npos)
+        << "one message, about the cause: " << told.err;
+    EXPECT_TRUE(TempDir::FileNames(m_root.Path() + "/home2").empty());
+
     // From a shell the current directory stays the start folder, whatever HOME holds.
     WriteIni("[Settings]\r\nDebugLog=1\r\n");
     const std::string shellLog = m_root.MakeSub("app/Log");

@@ -21,6 +21,11 @@ const std::vector<OptionSpec>& Options() {
          "run against a built-in simulated unit (site \"Demo unit\"); settings and logs go to a "
          "scratch folder, never to ./Corvantis.ini",
          [](CommandLine& line, const std::string&) { line.demo = true; }},
+        {"--desktop", false, nullptr,
+         "as the desktop entry starts it: settings and logs in $XDG_DATA_HOME/Corvantis "
+         "(~/.local/share/Corvantis), created on first start, or in the home folder when "
+         "~/Corvantis.ini exists",
+         [](CommandLine& line, const std::string&) { line.desktop = true; }},
         {"--snapshot", true, "DIR",
          "with --connect or --demo: once logged in, save each page as DIR/status.png, "
          "DIR/cycle.png, DIR/reporting.png, DIR/event.png, print the Status values and exit "
@@ -149,7 +154,8 @@ std::string UsageText() {
         text += left + Wrap(spec.help, left.size(), kWidth) + "\n";
     }
     text +=
-        "\nThe settings (Corvantis.ini) and the Log folder are those of the current directory.\n"
+        "\nWithout --demo or --desktop, Corvantis.ini and the Log folder are those of the\n"
+        "current directory.\n"
         "corvantis-unit --help describes the simulated unit.\n";
     return text;
 }

@@ -1,5 +1,6 @@
-// The console's command line: `--connect SITE`, `--demo`, `--snapshot DIR`, `--help`,
-// `--version`. Parsed before anything else starts, so that help and errors need no display.
+// The console's command line: `--connect SITE`, `--demo`, `--desktop`, `--snapshot DIR`,
+// `--help`, `--version`. Parsed before anything else starts, so that help and errors need no
+// display.
 #pragma once
 
 #include <optional>
@@ -14,6 +15,9 @@ struct CommandLine {
     std::optional<std::string> connectSite;
     // Run against the built-in simulated unit, in a scratch folder of its own.
     bool demo = false;
+    // Started from the desktop: the start folder is the console's own (desktop_start_folder.h),
+    // not the current directory.
+    bool desktop = false;
     // Once logged in, save a picture of each page into this folder, then end.
     std::optional<std::string> snapshotDir;
     // Why the command line was refused (Action::Fail).

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/command_line.h"
+#include "app/core/desktop_start_folder.h"
 #include "app/demo_unit.h"
 #include "app/main_frame.h"
 #include "app/snapshot_tour.h"
@@ -72,6 +73,11 @@ int main(int argc, char** argv) {
     std::unique_ptr<CDemoUnit> demo;
     if (line.demo && !(demo = StartDemo(options))) {
         return kExitFailed;
+    }
+    if (line.desktop && !line.demo) {
+        const DesktopStartFolder start = PrepareDesktopStartFolder(DesktopEnvironmentOfProcess());
+        options.appDir = start.folder;
+        options.startFolderProblem = start.problem;
     }
     CConsole console;
     if (!console.Start(options)) {

@@ -49,6 +49,11 @@ bool CConsole::Start(const StartupOptions& options) {
         return Fail(kExitStartFailed);
     }
     LoadSettings(options);
+    if (!options.startFolderProblem.empty()) {
+        DebugLog(options.startFolderProblem);
+        platform::MessageBox(options.startFolderProblem, platform::PromptButtons::Ok,
+                             platform::PromptIcon::Warning);
+    }
     if (m_instanceLock && !m_instanceLock->FallbackNote().empty()) {
         DebugLog(m_instanceLock->FallbackNote());
     }
@@ -89,8 +94,11 @@ bool CConsole::TakeInstanceLock() {
 
 void CConsole::LoadSettings(const StartupOptions& options) {
     std::string problem;
-    if (!LoadStartupSettings(m_ini, theApp(), &problem, options.appDir)) {
-        // The console goes on with the defaults and leaves the file as it stands.
+    // The console goes on with the defaults and leaves the file as it stands. When the start
+    // folder could not be made, that is the cause the operator is told (Start); the settings
+    // file's own complaint then only goes to the debug log.
+    if (!LoadStartupSettings(m_ini, theApp(), &problem, options.appDir) &&
+        options.startFolderProblem.empty()) {
         platform::MessageBox(problem, platform::PromptButtons::Ok, platform::PromptIcon::Warning);
     }
 }

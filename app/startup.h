@@ -29,6 +29,9 @@ struct StartupOptions {
     CommandLine commandLine;
     // The application folder; empty means the current directory, as the console always had it.
     std::string appDir;
+    // Why the application folder is not as it should be (desktop_start_folder.h): told to the
+    // operator once the settings are read.
+    std::string startFolderProblem;
     // Refuse to start while another copy runs.
     bool singleInstance = true;
     // Message boxes; null means QMessageBox.

@@ -141,7 +141,7 @@ void CWebPage_Status::OnReset(int id) {
     if (dryer < 1 || dryer > 8) {
         return;
     }
-    const auto password = AskPassword([this] {
+    const auto password = AskPassword([] {
         CHalvoricDoc* doc = TheDocument();
         return doc && doc->m_nActivePage.load() == PAGE_STATUS;
     });

@@ -8,6 +8,8 @@ namespace {
 TEST(CommandLine, ConnectTakesTheSiteNameAsItStands) {
     EXPECT_EQ(ParseCommandLine({}).action, CommandLine::Action::Run);
     EXPECT_FALSE(ParseCommandLine({}).connectSite);
+    EXPECT_FALSE(ParseCommandLine({}).desktop);
+    EXPECT_TRUE(ParseCommandLine({"--desktop", "--connect", "x"}).desktop);
 
     CommandLine spaced = ParseCommandLine({"--connect", "North Yard, Gate 2"});
     EXPECT_EQ(spaced.action, CommandLine::Action::Run);

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <csignal>
+#include <filesystem>
 #include <string>
 
 #include "app/command_ids.h"
@@ -150,6 +151,59 @@ TEST_F(ProgramTest, ConnectToAnUnknownSiteEndsWithStatusTwo) {
         // Refused before anything started: no lock was ever taken by a window.
         EXPECT_FALSE(LockHeld());
     }
+}
+
+// Started as the desktop entry starts it, the console keeps its settings and logs in a folder of
+// its own, never in the home folder (or the current directory); an operator's ~/Corvantis.ini
+// is still used where it stands. An unknown site ends each run right after the settings are read.
+TEST_F(ProgramTest, FromTheDesktopSettingsAndLogsLiveInTheConsolesOwnFolder) {
+    const std::string home = m_root.MakeSub("home");
+    const std::string own = home + "/.local/share/Corvantis";
+    Environment env = Env();
+    env.push_back({"HOME", home});
+    env.push_back({"XDG_DATA_HOME", ""});
+    const auto runFromDesktop = [&] {
+        return RunProgram(kProgram, {"--desktop", "--connect", "Nowhere"}, m_appDir, env,
+                          kProcessTimeoutMs);
+    };
+
+    const ProgramResult first = runFromDesktop();
+    EXPECT_EQ(first.exitStatus, 2) << first.err;
+    EXPECT_TRUE(std::filesystem::is_directory(own + "/Log"));
+    EXPECT_EQ(TempDir::FileNames(home), std::vector<std::string>{".local"});
+    EXPECT_TRUE(TempDir::FileNames(m_appDir).empty());
+
+    WriteFile(own + "/Corvantis.ini", "[Settings]\r\nDebugLog=1\r\n");
+    EXPECT_EQ(runFromDesktop().exitStatus, 2);
+    EXPECT_EQ(TempDir::FileNames(own + "/Log").size(), 1u) << "the debug log, read from there";
+
+    WriteFile(home + "/Corvantis.ini", "[Settings]\r\nDebugLog=1\r\n");
+    const std::string homeLog = m_root.MakeSub("home/Log");
+    EXPECT_EQ(runFromDesktop().exitStatus, 2);
+    EXPECT_EQ(TempDir::FileNames(homeLog).size(), 1u) << "the operator's own file is used";
+
+    // A data home that cannot hold the folder is told, and nothing falls back into home.
+    const std::string blocked = m_root.Path() + "/blocked";
+    WriteFile(blocked, "a file, not a folder");
+    Environment blockedEnv = Env();
+    blockedEnv.push_back({"HOME", m_root.MakeSub("home2")});
+    blockedEnv.push_back({"XDG_DATA_HOME", blocked});
+    const ProgramResult told = RunProgram(kProgram, {"--desktop", "--connect", "Nowhere"}, m_appDir,
+                                          blockedEnv, kProcessTimeoutMs);
+    EXPECT_EQ(told.exitStatus, 2);
+    EXPECT_NE(told.err.find("Cannot create the folder " + blocked + ": "), std::string::npos)
+        << told.err;
+    EXPECT_EQ(told.err.find("Cannot read the settings file"), std::string::npos)
+        << "one message, about the cause: " << told.err;
+    EXPECT_TRUE(TempDir::FileNames(m_root.Path() + "/home2").empty());
+
+    // From a shell the current directory stays the start folder, whatever HOME holds.
+    WriteIni("[Settings]\r\nDebugLog=1\r\n");
+    const std::string shellLog = m_root.MakeSub("app/Log");
+    const ProgramResult fromShell =
+        RunProgram(kProgram, {"--connect", "Nowhere"}, m_appDir, env, kProcessTimeoutMs);
+    EXPECT_EQ(fromShell.exitStatus, 2) << fromShell.err;
+    EXPECT_EQ(TempDir::FileNames(shellLog).size(), 1u);
 }
 
 TEST_F(ProgramTest, HelpVersionAndBadOptions) {

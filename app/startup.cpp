@@ -7,6 +7,8 @@
 #include "app/core/document.h"
 #include "app/core/phone_book.h"
 #include "app/core/startup_settings.h"
+#include "app/history/console_history.h"
+#include "app/history_view.h"
 #include "app/main_frame.h"
 #include "app/qt_dispatcher.h"
 #include "app/qt_prompts.h"
@@ -133,6 +135,8 @@ bool CConsole::CreateDocumentAndFrame(const StartupOptions& options) {
         m_dialogs = std::make_unique<QtDocumentDialogs>(m_frame.get());
         m_doc->SetDialogs(m_dialogs.get());
     }
+    m_history = std::make_unique<CConsoleHistory>(*m_doc, m_ini, theApp().m_strAppDir);
+    m_historyView = new CHistoryView(*m_frame, *m_history);
     return m_doc->OnNewDocument();
 }
 
@@ -140,7 +144,10 @@ void CConsole::Shutdown() {
     if (m_doc) {
         m_doc->StopAll();  // nothing left to stop after the exit question was answered Yes
     }
+    m_historyView = nullptr;
     m_frame.reset();
+    // After the frame: what the pages queued is written before the program ends.
+    m_history.reset();
     m_dialogs.reset();
     if (m_doc) {
         SetTheDocument(nullptr);

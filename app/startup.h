@@ -1,8 +1,8 @@
 // Start-up and shutdown of the console, in this order: the message boxes; the single-instance
 // lock ("Program has started!"); the current directory as the application folder and
 // Corvantis.ini there; the settings; the debug log; the UI dispatcher; the document and the main
-// frame with its views; the document's new-document step (phone book, System 1, its worker and
-// the timers; "Start thread fail!" ends start-up here); then the window is shown.
+// frame with its views; the history; the document's new-document step (phone book, System 1, its
+// worker and the timers; "Start thread fail!" ends start-up here); then the window is shown.
 //
 // UI thread only. A QApplication must exist.
 #pragma once
@@ -13,7 +13,9 @@
 #include "app/command_line.h"
 #include "platform/ini_file.h"
 
+class CConsoleHistory;
 class CHalvoricDoc;
+class CHistoryView;
 class CMainFrame;
 class IDocumentDialogs;
 class QtDispatcher;
@@ -58,6 +60,9 @@ public:
 
     CMainFrame* Frame() const { return m_frame.get(); }
     CHalvoricDoc* Document() const { return m_doc.get(); }
+    // The history (Corvantis.db), and its menu, window and export on the frame.
+    CConsoleHistory* History() const { return m_history.get(); }
+    CHistoryView* HistoryView() const { return m_historyView; }
     platform::IniFile& Profile() { return m_ini; }
 
 private:
@@ -76,4 +81,7 @@ private:
     std::unique_ptr<QtDocumentDialogs> m_dialogs;
     std::unique_ptr<CHalvoricDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
+    // Outlives the frame: the frame's export and window use it until they go.
+    std::unique_ptr<CConsoleHistory> m_history;
+    CHistoryView* m_historyView = nullptr;  // owned by the frame
 };

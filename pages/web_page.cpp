@@ -82,23 +82,24 @@ bool CWebPage::SendRequest(const std::string& text, WaitGuard guard) {
 }
 
 bool CWebPage::RequestLost() const {
-    if (!m_bWaitReply) {
-        return false;
-    }
+    return m_bWaitReply && !CommandPending();
+}
+
+bool CWebPage::CommandPending() const {
     CSystem* system = CurrentSystem();
     if (!system) {
-        return true;
+        return false;
     }
     std::lock_guard<std::mutex> lock(system->m_lock);
     if (system->CurCommand && system->CurCommand->CommandID == m_nCommandId) {
-        return false;
+        return true;
     }
     for (const CCommandNode* node = system->Commands; node; node = node->Next) {
         if (node->CommandID == m_nCommandId) {
-            return false;
+            return true;
         }
     }
-    return true;
+    return false;
 }
 
 bool CWebPage::SubmitWrite(int unitPage, const std::function<std::string()>& problemOf,

@@ -61,6 +61,8 @@ public:
     // page any more (neither in progress nor queued): it was abandoned, dropped after the unit
     // stayed silent, or its echo never came, so its reply will never arrive.
     bool RequestLost() const;
+    // The System holds a command of this page, in progress or queued.
+    bool CommandPending() const;
 
     // Before a write: "Please connect first." when not logged in, then the page's own input checks
     // (`checks`, may show their own message and return false), then the "Password" dialog. Returns

@@ -1,5 +1,7 @@
 #include "pages/web_page_event.h"
 
+#include <QPushButton>
+
 #include "app/core/document.h"
 #include "app/latin1.h"
 #include "app/state/app_state.h"
@@ -29,6 +31,9 @@ constexpr HeadPlace kHeadPlaces[] = {{kHeadDryer, kDryerHead},
 
 constexpr int kFirstGridId = 10000;
 
+// "Export events...", left of the paging buttons under the grid.
+constexpr Span kExportButton = {20, 150};
+
 }  // namespace
 
 CWebPage_Event::CWebPage_Event(QWidget* parent)
@@ -43,6 +48,11 @@ CWebPage_Event::CWebPage_Event(QWidget* parent)
         dlgunits::FromLTRB(kPageLabel.left, kPageLabelTop, kPageLabel.right, kPageLabelBottom),
         this, IDC_PAGE_LABEL);
     m_label->SetAccessibleInfo("Event list page");
+    m_export = new QPushButton(tr("Export events..."), this);
+    m_export->setObjectName(QStringLiteral("exportEvents"));
+    m_export->setGeometry(
+        dlgunits::FromLTRB(kExportButton.left, kPagingTop, kExportButton.right, kPagingBottom));
+    connect(m_export, &QPushButton::clicked, this, &CWebPage_Event::exportRequested);
     SetBackground(res::IDR_EVENT_JPG);
 }
 
@@ -121,7 +131,17 @@ void CWebPage_Event::OnSetActive() {
     SendRequest(BuildEventRequest(0, -1));
 }
 
+void CWebPage_Event::OnKillActive() {
+    emit operatorAction();
+    CWebPage::OnKillActive();
+}
+
+bool CWebPage_Event::SendListRequest(const std::string& text) {
+    return SendRequest(text, WaitGuard::Ignore);
+}
+
 void CWebPage_Event::OnPaging(int id) {
+    emit operatorAction();
     if (!theApp().CheckLoggedIn()) {
         return;
     }
@@ -129,6 +149,7 @@ void CWebPage_Event::OnPaging(int id) {
 }
 
 void CWebPage_Event::OnHead(int id) {
+    emit operatorAction();
     if (!theApp().CheckLoggedIn()) {
         return;
     }
@@ -145,4 +166,5 @@ void CWebPage_Event::OnReply(const std::string& text) {
             m_grid[r][c]->SetWindowText(FromLatin1(screen.rows[r][c]));
         }
     }
+    emit replyShown(text);
 }

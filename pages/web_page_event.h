@@ -4,6 +4,12 @@
 // previous, next or last screen page (unit page 61) and for a sort by dryer, event or date, and
 // shows whatever the unit returns.
 //
+// Beside the unit's own controls the page has "Export events...": it asks for the whole list to be
+// read and saved (exportRequested); the reader of the list sends its requests through
+// SendListRequest and gets each reply through replyShown. A click on a paging button or a head,
+// or leaving the page, is told first (operatorAction), so that a reading underway stops before
+// the operator's own request goes out.
+//
 // UI thread only.
 #pragma once
 
@@ -14,6 +20,7 @@
 #include "pages/web_page.h"
 
 class CButtonEx;
+class QPushButton;
 class CStaticEx;
 
 constexpr int IDC_PAGE_LABEL = 50000;
@@ -24,6 +31,7 @@ public:
     explicit CWebPage_Event(QWidget* parent);
 
     void OnSetActive() override;
+    void OnKillActive() override;
     void OnReply(const std::string& text) override;
     // The reply ends in "\r\nEOT".
     int TrailerLength() const override { return 5; }
@@ -40,6 +48,19 @@ public:
     CStaticEx* PageLabel() const { return m_label; }
     CStaticEx* Head(int id) const { return m_heads[id - kFirstHead]; }
     CButtonEx* PagingButton(int step) const { return m_paging[step - 1]; }
+    QPushButton* ExportButton() const { return m_export; }
+
+    // A request of whoever reads the whole list: the latest request wins (one outstanding before
+    // it is abandoned), and the page must be the active one. True when it was queued.
+    bool SendListRequest(const std::string& text);
+
+signals:
+    // "Export events..." was pressed.
+    void exportRequested();
+    // A reply of the unit, without its "\r\nEOT", with every event line it holds.
+    void replyShown(const std::string& text);
+    // The operator clicked a paging button or a head, or left the page.
+    void operatorAction();
 
 private:
     // The sort head's accessible name and the order it shows.
@@ -54,4 +75,5 @@ private:
     std::array<CButtonEx*, 4> m_paging{};
     std::array<std::array<CStaticEx*, kEventColumns>, kEventRows> m_grid{};
     CStaticEx* m_label = nullptr;
+    QPushButton* m_export = nullptr;
 };

@@ -80,15 +80,17 @@ QStringList ActionTexts(const QList<QAction*>& actions) {
 
 TEST_F(MainFrameTest, MenusCarryTheConsoleCommands) {
     const QList<QAction*> menus = Frame().menuBar()->actions();
-    ASSERT_EQ(menus.size(), 3);
+    ASSERT_EQ(menus.size(), 4);
     EXPECT_EQ(menus[0]->text(), "&File");
     EXPECT_EQ(menus[1]->text(), "&System");
-    EXPECT_EQ(menus[2]->text(), "&Help");
+    EXPECT_EQ(menus[2]->text(), "&View");
+    EXPECT_EQ(menus[3]->text(), "&Help");
     EXPECT_EQ(ActionTexts(menus[0]->menu()->actions()), QStringList({"E&xit"}));
     EXPECT_EQ(ActionTexts(menus[1]->menu()->actions()),
               QStringList({"Dial setup", "Phone book", "|", "Connect", "Disconnect", "|",
                            "&Reconnect automatically", "Acknowledge alarms"}));
-    EXPECT_EQ(ActionTexts(menus[2]->menu()->actions()), QStringList({"&About Corvantis..."}));
+    EXPECT_EQ(ActionTexts(menus[2]->menu()->actions()), QStringList({"&History"}));
+    EXPECT_EQ(ActionTexts(menus[3]->menu()->actions()), QStringList({"&About Corvantis..."}));
     EXPECT_EQ(Command(ID_DIAL_SETUP)->statusTip(), "Dial setup");
     EXPECT_EQ(Frame().windowTitle(), "Corvantis");
 }

@@ -1,6 +1,7 @@
 #include "app/alarms/alarm_watch.h"
 
 #include <QAction>
+#include <QPointer>
 #include <algorithm>
 
 #include "app/alarms/alarm_tray.h"
@@ -42,6 +43,20 @@ CAlarmWatch::CAlarmWatch(CHalvoricDoc& doc, const AlarmSettings& settings, QActi
     m_tray = new CAlarmTray(m_acknowledge, exit, this);
     UpdateLook();
 
+    // The link watch decides whether a session ended without the operator asking. It keeps its
+    // listeners for the document's life, which may outlast this watch.
+    QPointer<CAlarmWatch> self(this);
+    m_doc.LinkWatch().OnLinkLost([self] {
+        if (self) {
+            self->TellLink(true);
+        }
+    });
+    m_doc.LinkWatch().OnLinkBack([self] {
+        if (self) {
+            self->TellLink(false);
+        }
+    });
+
     // The reminders run on the program's clock, so that tests may run them faster.
     const double scale = std::max(platform::Clock::TimeScale(), 1.0);
     m_reminders.setInterval(std::max(1, static_cast<int>(kReminderTickMs / scale)));
@@ -62,9 +77,8 @@ void CAlarmWatch::OnConnectStatus(int connectStatus, bool operatorAsked) {
         connectStatus > platform::CONNECT_STATUS_DISCONNECTED) {
         return;
     }
-    const bool sessionEnded =
-        m_link.connected && connectStatus != platform::CONNECT_STATUS_CONNECTED;
-    TellLink(FollowConnectStatus(m_link, connectStatus, operatorAsked));
+    const bool sessionEnded = m_connectStatus == platform::CONNECT_STATUS_CONNECTED &&
+                              connectStatus != platform::CONNECT_STATUS_CONNECTED;
     if (sessionEnded && operatorAsked) {
         // The operator left the unit: its dryers are no longer watched, and no reminder comes
         // for an alarm nobody can see any more.
@@ -133,12 +147,8 @@ void CAlarmWatch::Tell(const std::vector<AlarmEvent>& events) {
     UpdateLook();
 }
 
-void CAlarmWatch::TellLink(LinkChange change) {
-    if (change == LinkChange::None) {
-        return;
-    }
+void CAlarmWatch::TellLink(bool lost) {
     const std::string site = SiteName();
-    const bool lost = change == LinkChange::Lost;
     CDesktopNotifier::Message message =
         MessageOf(lost ? LinkLostNotice(site) : LinkBackNotice(site));
     message.category =

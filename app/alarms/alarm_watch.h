@@ -1,5 +1,6 @@
-// CAlarmWatch: the console's alarm awareness. It reads each reply the Status page shows and each
-// connection state the frame shows, and tells the operator, one notification per change, never
+// CAlarmWatch: the console's alarm awareness. It reads each reply the Status page shows, each
+// connection state the frame shows and what the document's link watch says of the session, and
+// tells the operator, one notification per change, never
 // one per poll: a dryer entering alarm (critical), its alarm clearing, the link to the unit lost
 // without the operator asking, and the link back. An alarm nobody acknowledged is told again every
 // [Settings] "RenotifyMinutes"; "Acknowledge" on the notification, in the System menu or in the
@@ -17,7 +18,6 @@
 #include "app/alarms/desktop_notifier.h"
 #include "app/core/alarm_settings.h"
 #include "app/core/alarm_tracker.h"
-#include "app/core/link_change.h"
 
 class CAlarmTray;
 class CHalvoricDoc;
@@ -62,7 +62,7 @@ signals:
 
 private:
     void Tell(const std::vector<AlarmEvent>& events);
-    void TellLink(LinkChange change);
+    void TellLink(bool lost);
     void OnReminderTick();
     void OnAction(int subject, const QString& action);
     void Log(const std::string& line) const;
@@ -73,7 +73,6 @@ private:
     CHalvoricDoc& m_doc;
     AlarmSettings m_settings;
     CAlarmTracker m_tracker;
-    LinkFollow m_link;
     int m_connectStatus = 3;
     CDesktopNotifier m_notifier;
     QAction* m_acknowledge;

@@ -1,5 +1,7 @@
 #include "app/core/link_problem_text.h"
 
+#include <algorithm>
+
 namespace {
 
 using Kind = LinkProblem::Kind;
@@ -11,6 +13,13 @@ const char kServicesNote[] =
 const char kBrlttyNote[] =
     "brltty takes some USB serial adapters for braille displays: if you use no braille display, "
     "remove it with \"sudo apt-get remove brltty\".";
+
+// Services known to take serial ports, and what to do about each.
+struct KnownHolder {
+    const char* name;
+    const char* note;
+};
+const KnownHolder kKnownHolders[] = {{"ModemManager", kServicesNote}, {"brltty", kBrlttyNote}};
 
 std::string Joined(const std::vector<std::string>& names, const std::string& prefix) {
     std::string text;
@@ -54,17 +63,19 @@ LinkProblemText Permission(const LinkProblem& problem, const DeviceFacts& facts)
     const std::string user = facts.user.empty() ? "$USER" : facts.user;
     if (!group.known) {
         text.detail += " Check who may open it with \"ls -l " + problem.where + "\".";
-    } else if (group.gid == 0) {
-        text.detail += " It belongs to the group \"" + group.name +
-                       "\", so only the administrator may open it: ask for a udev rule that "
-                       "gives it a group of its own (usually \"dialout\").";
+        return text;
+    }
+    text.detail += " It belongs to the group \"" + group.name + "\"";
+    if (group.gid == 0) {
+        text.detail +=
+            ", so only the administrator may open it: ask for a udev rule that gives it a group "
+            "of its own (usually \"dialout\").";
     } else if (group.userListed && !group.processIn) {
-        text.detail += " It belongs to the group \"" + group.name + "\", and " + user +
+        text.detail += ", and " + user +
                        " is a member, but this session started before that: log out and in "
                        "again (check with \"id\").";
     } else {
-        text.detail += " It belongs to the group \"" + group.name +
-                       "\". Add yourself to it with:\n  sudo usermod -aG " + group.name +
+        text.detail += ". Add yourself to it with:\n  sudo usermod -aG " + group.name +
                        " $USER\nthen log out and in again (check with \"id\").";
     }
     return text;
@@ -84,16 +95,12 @@ LinkProblemText Busy(const LinkProblem& problem, const DeviceFacts& facts) {
         text.detail += (i == 0 ? "" : ", ") + HolderName(facts.holders[i]);
     }
     text.detail += ".";
-    for (const platform::FileHolder& holder : facts.holders) {
-        if (holder.name == "ModemManager") {
-            text.detail += std::string("\n") + kServicesNote;
-            break;
-        }
-    }
-    for (const platform::FileHolder& holder : facts.holders) {
-        if (holder.name == "brltty") {
-            text.detail += std::string("\n") + kBrlttyNote;
-            break;
+    for (const KnownHolder& known : kKnownHolders) {
+        const bool holds = std::any_of(
+            facts.holders.begin(), facts.holders.end(),
+            [&known](const platform::FileHolder& holder) { return holder.name == known.name; });
+        if (holds) {
+            text.detail += std::string("\n") + known.note;
         }
     }
     if (text.detail.find('\n') == std::string::npos) {

@@ -51,7 +51,8 @@ void CLinkWatch::OperatorDisconnects() {
 }
 
 void CLinkWatch::LoggedIn() {
-    const bool back = m_state == State::Reconnecting;
+    const bool back = m_lossTold;
+    m_lossTold = false;
     m_state = State::Up;
     m_attempt = 0;
     m_held = false;
@@ -72,6 +73,7 @@ void CLinkWatch::SessionEnded() {
             } else {
                 m_state = State::Idle;
             }
+            m_lossTold = true;
             for (const Listener& listener : m_lostListeners) {
                 listener();
             }

@@ -80,7 +80,8 @@ public:
 
     // A logged-in session ended without the operator asking.
     void OnLinkLost(Listener listener) { m_lostListeners.push_back(std::move(listener)); }
-    // An attempt of the console's own logged in again.
+    // The console logged in again after a lost link was told: an attempt of its own, or the
+    // operator's Connect.
     void OnLinkBack(Listener listener) { m_backListeners.push_back(std::move(listener)); }
 
 private:
@@ -94,6 +95,7 @@ private:
     int m_attempt = 0;
     int64_t m_waitEndsMs = 0;
     bool m_held = false;
+    bool m_lossTold = false;  // OnLinkLost was heard and no login since
     std::string m_stopReason;
     std::vector<Listener> m_lostListeners;
     std::vector<Listener> m_backListeners;

@@ -7,7 +7,6 @@
 
 #include "app/core/alarm_notices.h"
 #include "app/core/alarm_settings.h"
-#include "app/core/link_change.h"
 #include "app/core/tray_look.h"
 #include "platform/ini_file.h"
 #include "platform/window_messages.h"
@@ -101,27 +100,6 @@ TEST(AlarmTracker, NoRemindersAtZeroAndNothingToldAfterForget) {
     EXPECT_TRUE(tracker.DryersInAlarm().empty());
     EXPECT_EQ(Kinds(tracker.OnStatus(Reply(0), 1)), Events{});  // no clear for a forgotten alarm
     EXPECT_EQ(Kinds(tracker.OnStatus(Reply(1), 2)), (Events{{Kind::Raised, 8}}));
-}
-
-TEST(LinkChangeRule, OnlyASessionEndingByItselfIsALoss) {
-    LinkFollow follow;
-    // A login that never got through is no loss.
-    EXPECT_EQ(FollowConnectStatus(follow, kConnecting, false), LinkChange::None);
-    EXPECT_EQ(FollowConnectStatus(follow, kDisconnected, false), LinkChange::None);
-    EXPECT_EQ(FollowConnectStatus(follow, kConnected, false), LinkChange::None);
-    EXPECT_EQ(FollowConnectStatus(follow, kConnected, false), LinkChange::None);
-    EXPECT_EQ(FollowConnectStatus(follow, kDisconnected, false), LinkChange::Lost);
-    // The tick repeats the state every second while the line is down, with the online flag
-    // cleared by the first one.
-    EXPECT_EQ(FollowConnectStatus(follow, kDisconnected, true), LinkChange::None);
-    EXPECT_EQ(FollowConnectStatus(follow, kConnecting, false), LinkChange::None);
-    EXPECT_EQ(FollowConnectStatus(follow, kConnected, false), LinkChange::Back);
-    EXPECT_EQ(FollowConnectStatus(follow, kConnected, false), LinkChange::None);
-    // The operator's "Disconnect", and the next session, say nothing.
-    EXPECT_EQ(FollowConnectStatus(follow, kDisconnected, true), LinkChange::None);
-    EXPECT_EQ(FollowConnectStatus(follow, kConnected, false), LinkChange::None);
-    EXPECT_EQ(FollowConnectStatus(follow, 4, false), LinkChange::None);
-    EXPECT_EQ(FollowConnectStatus(follow, kConnecting, false), LinkChange::Lost);
 }
 
 TEST(TrayLookOf, ThePictureAndTooltipOfTheThreeStates) {

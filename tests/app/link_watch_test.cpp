@@ -94,11 +94,21 @@ TEST_F(LinkWatchTest, OnlyALoggedInSessionThatEndsUnaskedIsALostLink) {
     watch.LoggedIn();
     EXPECT_EQ(back, 1);
 
-    // Disconnect is the operator's own: nothing is lost, nothing reconnects.
+    // Disconnect is the operator's own: nothing is lost, nothing reconnects, and the next
+    // login is no return.
     watch.OperatorDisconnects();
     watch.SessionEnded();
     EXPECT_EQ(watch.GetState(), State::Idle);
     EXPECT_EQ(lost, 1);
+    LogIn(watch);
+    EXPECT_EQ(back, 1);
+
+    // With reconnect off, the operator's own Connect after a loss brings the link back.
+    watch.SetEnabled(false);
+    watch.SessionEnded();
+    EXPECT_EQ(lost, 2);
+    LogIn(watch);
+    EXPECT_EQ(back, 2);
 }
 
 TEST_F(LinkWatchTest, DisconnectConnectSettingOffAndARefusalEndTheReconnect) {

@@ -81,13 +81,7 @@ protected:
             "[CommSetup]\r\nCommType=2\r\nTelephone=" + address +
             "\r\n[PhoneBook]\r\nCount=1\r\n1=" + kSite + "," + address + "\r\n");
         ASSERT_TRUE(m_console->Start());
-        m_console->Dialogs().phoneBookAnswer = [address](CHalvoricDoc& doc) {
-            doc.m_pSystems->Telephone = address;
-            doc.m_pSystems->Port->SetAddress(address);
-            return true;
-        };
-        m_console->Document()->OnConnect();
-        ASSERT_TRUE(UiWaitUntil([] { return theApp().m_bLoggedIn.load() != 0; }, kWaitMs));
+        ASSERT_TRUE(m_console->LogIn(address, kWaitMs));
         m_host = m_console->Frame()->MainView()->PageHost();
         m_status = dynamic_cast<CWebPage_Status*>(m_host->Page(0));
         m_events = dynamic_cast<CWebPage_Event*>(m_host->Page(3));

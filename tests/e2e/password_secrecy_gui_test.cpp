@@ -50,9 +50,7 @@ TEST(PasswordSecrecy, TypedPasswordsReachNoFile) {
                            "\r\n[Settings]\r\nWriteLog=1\r\nDebugLog=1\r\n"
                            "[PhoneBook]\r\nCount=1\r\n1=Plant,#7\r\n");
     ASSERT_TRUE(console.Start());
-    console.Dialogs().phoneBookAnswer = [](CHalvoricDoc&) { return true; };
-    console.Document()->OnConnect();
-    ASSERT_TRUE(UiWaitUntil([] { return theApp().m_bLoggedIn.load() != 0; }, kWaitMs));
+    ASSERT_TRUE(console.LogIn({}, kWaitMs));
 
     std::string typed = kPassword;
     ScopedModalHandler passwordDialog([&typed](QDialog& dialog) {

@@ -124,6 +124,15 @@ protected:
         ASSERT_TRUE(UiWaitUntil([this] { return Connected(); }, kLongWaitMs))
             << Pane().toStdString();
     }
+    // The unit closes the connection in the middle of a reply, until the session is down.
+    bool UnitClosesMidReply() {
+        sim::FaultModes close;
+        close.closeMidReply = true;
+        m_unit->SetFaults(close);
+        const bool down = UiWaitUntil([this] { return !Connected(); }, kLongWaitMs);
+        m_unit->SetFaults({});
+        return down;
+    }
     // Waits for the pane to say "Reconnecting in", then for the new login and a Status poll.
     void ExpectReconnect(int loginsBefore) {
         const auto watch = [](const std::function<bool()>& done) {
@@ -150,12 +159,7 @@ TEST_F(ReconnectTest, PeerThatClosesOrFallsSilentIsLoggedInAgainAndPollsResume) 
     ASSERT_NO_FATAL_FAILURE(StartTcp("AutoReconnect=1\r\n"));
     Connect();
 
-    // The unit closes the connection in the middle of a reply.
-    sim::FaultModes close;
-    close.closeMidReply = true;
-    m_unit->SetFaults(close);
-    ASSERT_TRUE(UiWaitUntil([this] { return !Connected(); }, kLongWaitMs));
-    m_unit->SetFaults({});
+    ASSERT_TRUE(UnitClosesMidReply());
     ExpectReconnect(1);
 
     // The unit stops answering: the idle limit ends the session, and once it answers again the
@@ -171,11 +175,8 @@ TEST_F(ReconnectTest, PeerThatClosesOrFallsSilentIsLoggedInAgainAndPollsResume) 
 TEST_F(ReconnectTest, DisconnectDuringTheWaitStopsItAndWithTheSettingOffNothingReconnects) {
     ASSERT_NO_FATAL_FAILURE(StartTcp("AutoReconnect=1\r\n"));
     Connect();
-    sim::FaultModes close;
-    close.closeMidReply = true;
-    m_unit->SetFaults(close);
+    ASSERT_TRUE(UnitClosesMidReply());
     ASSERT_TRUE(UiWaitUntil([this] { return Pane().startsWith("Reconnecting in"); }, kLongWaitMs));
-    m_unit->SetFaults({});
     ASSERT_TRUE(Doc()->CanDisconnect());
     Doc()->OnDisconnect();
     // Longer than the first wait: no login comes.
@@ -187,9 +188,7 @@ TEST_F(ReconnectTest, DisconnectDuringTheWaitStopsItAndWithTheSettingOffNothingR
     Doc()->SetAutoReconnect(false);
     EXPECT_FALSE(theApp().m_bAutoReconnect.load());
     Connect();
-    m_unit->SetFaults(close);
-    ASSERT_TRUE(UiWaitUntil([this] { return !Connected(); }, kLongWaitMs));
-    m_unit->SetFaults({});
+    ASSERT_TRUE(UnitClosesMidReply());
     EXPECT_FALSE(UiWaitUntil([this] { return Pane().startsWith("Reconnecting"); }, 4000));
     EXPECT_EQ(m_unit->LoginCount(), 2);
     EXPECT_EQ(Doc()->LinkWatch().GetState(), CLinkWatch::State::Idle);
@@ -203,11 +202,7 @@ TEST_F(ReconnectTest, SerialDeviceThatVanishesAndComesBackIsLoggedInAgain) {
     ASSERT_NO_FATAL_FAILURE(StartConsole("[CommSetup]\r\nCommType=0\r\nDevice=" + link +
                                          "\r\n[Settings]\r\nAutoReconnect=1\r\n"));
     Connect();
-    sim::FaultModes close;
-    close.closeMidReply = true;
-    m_unit->SetFaults(close);
-    ASSERT_TRUE(UiWaitUntil([this] { return !Connected(); }, kLongWaitMs));
-    m_unit->SetFaults({});
+    ASSERT_TRUE(UnitClosesMidReply());
     ExpectReconnect(1);
 }
 

@@ -42,13 +42,7 @@ protected:
         m_console = std::make_unique<ConsoleHarness>(
             "[CommSetup]\r\nCommType=2\r\nTelephone=" + address + "\r\n");
         ASSERT_TRUE(m_console->Start());
-        m_console->Dialogs().phoneBookAnswer = [address](CHalvoricDoc& doc) {
-            doc.m_pSystems->Telephone = address;
-            doc.m_pSystems->Port->SetAddress(address);
-            return true;
-        };
-        m_console->Document()->OnConnect();
-        ASSERT_TRUE(UiWaitUntil([] { return theApp().m_bLoggedIn.load() != 0; }, kWaitMs));
+        ASSERT_TRUE(m_console->LogIn(address, kWaitMs));
         CDlgParent* host = m_console->Frame()->MainView()->PageHost();
         ASSERT_NE(host, nullptr);
         m_page = dynamic_cast<CWebPage_Status*>(host->Page(0));

@@ -2,8 +2,10 @@
 
 #include <fstream>
 
+#include "app/core/document.h"
 #include "app/state/app_state.h"
 #include "tests/support/gui/page_fixture.h"
+#include "tests/support/gui/ui_wait.h"
 
 bool ScriptedDocumentDialogs::RunPhoneBook(CHalvoricDoc& doc) {
     ++phoneBookRuns;
@@ -37,6 +39,18 @@ bool ConsoleHarness::Start(const CommandLine& commandLine) {
     options.prompts = &m_prompts;
     options.dialogs = &m_dialogs;
     return m_console.Start(options);
+}
+
+bool ConsoleHarness::LogIn(const std::string& address, int timeoutMs) {
+    m_dialogs.phoneBookAnswer = [address](CHalvoricDoc& doc) {
+        if (!address.empty()) {
+            doc.m_pSystems->Telephone = address;
+            doc.m_pSystems->Port->SetAddress(address);
+        }
+        return true;
+    };
+    Document()->OnConnect();
+    return UiWaitUntil([] { return theApp().m_bLoggedIn.load() != 0; }, timeoutMs);
 }
 
 void WriteFile(const std::string& path, const std::string& text) {

@@ -34,6 +34,9 @@ public:
     ConsoleHarness& operator=(const ConsoleHarness&) = delete;
 
     bool Start(const CommandLine& commandLine = {});
+    // Connect, with the Phone Book answered by choosing `address` ("HOST PORT" of a TCP/IP unit;
+    // empty: the number as set up), and waits up to `timeoutMs` for the login.
+    bool LogIn(const std::string& address = {}, int timeoutMs = 20000);
 
     CConsole& Console() { return m_console; }
     CMainFrame* Frame() const { return m_console.Frame(); }

@@ -55,8 +55,8 @@ platform::LocalTime Day(int hour, int minute = 0) {
 void FillEvents(sim::UnitState& unit, int count) {
     unit.events.clear();
     for (int i = 0; i < count; ++i) {
-        char date[16];
-        char time[16];
+        char date[32];
+        char time[32];
         std::snprintf(date, sizeof date, "2026-11-%02d", 1 + i / 24);
         std::snprintf(time, sizeof time, "%02d:%02d:00", i % 24, i % 60);
         const std::string description =

@@ -9,7 +9,7 @@
 #include "app/history/event_export.h"
 #include "app/history/history_window.h"
 #include "app/main_frame.h"
-#include "history/utf8_text.h"
+#include "protocol/latin1_text.h"
 #include "pages/dlg_parent.h"
 #include "pages/web_page_event.h"
 #include "pages/web_page_status.h"
@@ -49,7 +49,7 @@ void CHistoryView::OpenWindow() {
     // Reload. The UI thread never waits for the writer.
     if (!m_window) {
         m_window = new CHistoryWindow(m_history.Path(),
-                                      history::Latin1ToUtf8(m_history.CurrentSite()), &m_frame);
+                                      Latin1ToUtf8(m_history.CurrentSite()), &m_frame);
         m_window->setAttribute(Qt::WA_DeleteOnClose);
     } else {
         m_window->Reload();

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "history/utf8_text.h"
+#include "protocol/latin1_text.h"
 
 namespace history {
 
@@ -188,6 +188,19 @@ bool HistoryStore::Transaction(const std::function<bool()>& body) {
     return false;
 }
 
+bool HistoryStore::SiteTransaction(const std::string& site,
+                                   const std::function<bool(int64_t)>& body) {
+    const bool known = m_siteIds.count(Latin1ToUtf8(site)) != 0;
+    const bool ok = Transaction([&] {
+        const std::optional<int64_t> siteId = SiteId(site);
+        return siteId && body(*siteId);
+    });
+    if (!ok && !known) {
+        m_siteIds.erase(Latin1ToUtf8(site));
+    }
+    return ok;
+}
+
 std::optional<int64_t> HistoryStore::SiteId(const std::string& site) {
     const std::string name = Latin1ToUtf8(site);
     if (auto it = m_siteIds.find(name); it != m_siteIds.end()) {
@@ -266,21 +279,14 @@ std::optional<int> HistoryStore::WritePoll(const std::string& site, LocalMs seen
     int written = 0;
     std::optional<int64_t> siteId;
     std::optional<StatusRecord> before;
-    const bool known = m_siteIds.count(Latin1ToUtf8(site)) != 0;
-    const bool ok = Transaction([&] {
-        siteId = SiteId(site);
-        if (!siteId) {
-            return false;
-        }
-        auto cached = m_last.find(*siteId);
-        before = cached != m_last.end() ? cached->second : LoadLast(*siteId);
-        return WriteChanges(*siteId, seen, before ? &*before : nullptr, after, written);
+    const bool ok = SiteTransaction(site, [&](int64_t id) {
+        siteId = id;
+        auto cached = m_last.find(id);
+        before = cached != m_last.end() ? cached->second : LoadLast(id);
+        return WriteChanges(id, seen, before ? &*before : nullptr, after, written);
     });
     if (!ok) {
         // Nothing of this poll is in the file: forget what was learnt inside the transaction.
-        if (!known) {
-            m_siteIds.erase(Latin1ToUtf8(site));
-        }
         if (siteId) {
             m_last.erase(*siteId);
         }
@@ -372,17 +378,12 @@ std::optional<int> HistoryStore::MergeEvents(const std::string& site, LocalMs se
         return std::nullopt;
     }
     int added = 0;
-    const bool known = m_siteIds.count(Latin1ToUtf8(site)) != 0;
-    const bool ok = Transaction([&] {
-        const auto siteId = SiteId(site);
-        if (!siteId) {
-            return false;
-        }
+    const bool ok = SiteTransaction(site, [&](int64_t siteId) {
         SqliteStmt insert(m_db,
                           "INSERT OR IGNORE INTO events(site, dryer, event, description, date, "
                           "time, stored) VALUES(?,?,?,?,?,?,?)");
         for (const UnitEventRecord& e : events) {
-            if (!insert.Bind(1, *siteId)
+            if (!insert.Bind(1, siteId)
                      .Bind(2, Latin1ToUtf8(e.dryer))
                      .Bind(3, Latin1ToUtf8(e.event))
                      .Bind(4, Latin1ToUtf8(e.description))
@@ -397,9 +398,6 @@ std::optional<int> HistoryStore::MergeEvents(const std::string& site, LocalMs se
         return true;
     });
     if (!ok) {
-        if (!known) {
-            m_siteIds.erase(Latin1ToUtf8(site));
-        }
         return std::nullopt;
     }
     return added;
@@ -410,25 +408,17 @@ bool HistoryStore::Acknowledge(const std::string& site, int dryer, LocalMs when)
         return false;
     }
     int changed = 0;
-    const bool known = m_siteIds.count(Latin1ToUtf8(site)) != 0;
-    const bool ok = Transaction([&] {
-        const auto siteId = SiteId(site);
-        if (!siteId) {
-            return false;
-        }
+    const bool ok = SiteTransaction(site, [&](int64_t siteId) {
         SqliteStmt update(m_db,
                           "UPDATE alarms SET acknowledged=?1 WHERE id=(SELECT id FROM alarms "
                           "WHERE site=?2 AND dryer=?3 AND acknowledged IS NULL "
                           "ORDER BY raised DESC, id DESC LIMIT 1)");
-        if (!update.Bind(1, when).Bind(2, *siteId).Bind(3, int64_t{dryer}).Run()) {
+        if (!update.Bind(1, when).Bind(2, siteId).Bind(3, int64_t{dryer}).Run()) {
             return false;
         }
         changed = m_db.Changes();
         return true;
     });
-    if (!ok && !known) {
-        m_siteIds.erase(Latin1ToUtf8(site));
-    }
     return ok && changed > 0;
 }
 

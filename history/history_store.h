@@ -77,6 +77,9 @@ private:
     bool WriteChanges(int64_t site, LocalMs seen, const StatusRecord* before,
                       const StatusRecord& after, int& written);
     bool Transaction(const std::function<bool()>& body);
+    // A transaction on the site's rows: `body` gets the site's id (the site is added first when it
+    // is new). A site id learnt in a transaction that failed is forgotten with it.
+    bool SiteTransaction(const std::string& site, const std::function<bool(int64_t)>& body);
 
     SqliteDb m_db;
     std::string m_path;

@@ -8,8 +8,7 @@
 #include <string>
 
 #include "monitor/site_board.h"
-
-std::string Latin1ToUtf8(const std::string& text);
+#include "protocol/latin1_text.h"
 
 // Prometheus text format 0.0.4.
 std::string RenderMetrics(const BoardSnapshot& snap);

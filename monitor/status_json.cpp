@@ -61,20 +61,6 @@ json SiteJson(const SiteReading& s, double nowUnix) {
 
 }  // namespace
 
-std::string Latin1ToUtf8(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::string RenderSiteJson(const SiteReading& site, double nowUnix) {
     return SiteJson(site, nowUnix).dump(2) + "\n";
 }

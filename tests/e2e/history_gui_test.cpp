@@ -27,7 +27,7 @@
 #include "controls/static_ex.h"
 #include "history/csv_file.h"
 #include "history/history_reader.h"
-#include "history/utf8_text.h"
+#include "protocol/latin1_text.h"
 #include "pages/dlg_parent.h"
 #include "pages/web_page_event.h"
 #include "pages/web_page_status.h"
@@ -244,7 +244,7 @@ std::vector<history::CsvRow> ExpectedRows(const sim::UnitState& unit) {
     std::vector<history::CsvRow> rows = {{"Dryer", "Event", "Description", "Date", "Time"}};
     for (const sim::UnitEvent& e : unit.SortedEvents()) {
         rows.push_back({e.dryer == 0 ? "-" : std::to_string(e.dryer), e.event,
-                        history::Latin1ToUtf8(e.description), e.date, e.time});
+                        Latin1ToUtf8(e.description), e.date, e.time});
     }
     return rows;
 }

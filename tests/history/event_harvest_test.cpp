@@ -7,7 +7,7 @@
 #include "history/csv_file.h"
 #include "history/event_harvest.h"
 #include "history/state_timeline.h"
-#include "history/utf8_text.h"
+#include "protocol/latin1_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -1,6 +1,4 @@
-#include "history/utf8_text.h"
-
-namespace history {
+#include "protocol/latin1_text.h"
 
 std::string Latin1ToUtf8(const std::string& latin1) {
     std::string utf8;
@@ -15,5 +13,3 @@ std::string Latin1ToUtf8(const std::string& latin1) {
     }
     return utf8;
 }
-
-}  // namespace history

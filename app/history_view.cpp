@@ -9,10 +9,10 @@
 #include "app/history/event_export.h"
 #include "app/history/history_window.h"
 #include "app/main_frame.h"
-#include "protocol/latin1_text.h"
 #include "pages/dlg_parent.h"
 #include "pages/web_page_event.h"
 #include "pages/web_page_status.h"
+#include "protocol/latin1_text.h"
 
 CHistoryView::CHistoryView(CMainFrame& frame, CConsoleHistory& history)
     : QObject(&frame), m_frame(frame), m_history(history) {
@@ -48,8 +48,8 @@ void CHistoryView::OpenWindow() {
     // The window reads what the writer has committed; a poll still queued shows at the next
     // Reload. The UI thread never waits for the writer.
     if (!m_window) {
-        m_window = new CHistoryWindow(m_history.Path(),
-                                      Latin1ToUtf8(m_history.CurrentSite()), &m_frame);
+        m_window =
+            new CHistoryWindow(m_history.Path(), Latin1ToUtf8(m_history.CurrentSite()), &m_frame);
         m_window->setAttribute(Qt::WA_DeleteOnClose);
     } else {
         m_window->Reload();

@@ -8,9 +8,9 @@
 #include "app/latin1.h"
 #include "app/state/app_state.h"
 #include "history/csv_file.h"
-#include "protocol/latin1_text.h"
 #include "pages/web_page_event.h"
 #include "platform/prompt.h"
+#include "protocol/latin1_text.h"
 
 namespace {
 
@@ -158,9 +158,8 @@ std::string CEventExport::CsvOf(const std::vector<history::UnitEventRecord>& eve
     std::vector<history::CsvRow> rows;
     rows.reserve(events.size());
     for (const auto& e : events) {
-        rows.push_back({Latin1ToUtf8(e.dryer), Latin1ToUtf8(e.event),
-                        Latin1ToUtf8(e.description), Latin1ToUtf8(e.date),
-                        Latin1ToUtf8(e.time)});
+        rows.push_back({Latin1ToUtf8(e.dryer), Latin1ToUtf8(e.event), Latin1ToUtf8(e.description),
+                        Latin1ToUtf8(e.date), Latin1ToUtf8(e.time)});
     }
     return history::CsvText({"Dryer", "Event", "Description", "Date", "Time"}, rows);
 }

@@ -1,57 +1,41 @@
 #include "history/local_stamp.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace history {
 
-namespace {
-
-// Days from 1970-01-01 of a date of the proleptic Gregorian calendar (H. Hinnant's algorithm).
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(int64_t z, int& year, int& month, int& day) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(static_cast<int64_t>(yoe) + era * 400 + (month <= 2));
-}
-
-}  // namespace
-
+// The local calendar is counted like UTC (timegm/gmtime_r), so that no time zone or
+// daylight-saving rule is applied.
 LocalMs ToLocalMs(const platform::LocalTime& t) {
-    const int64_t days =
-        DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day));
-    return days * kMsPerDay + ((t.hour * 60LL + t.minute) * 60LL + t.second) * 1000LL +
-           t.millisecond;
+    std::tm tm{};
+    tm.tm_year = t.year - 1900;
+    tm.tm_mon = t.month - 1;
+    tm.tm_mday = t.day;
+    tm.tm_hour = t.hour;
+    tm.tm_min = t.minute;
+    tm.tm_sec = t.second;
+    return static_cast<LocalMs>(timegm(&tm)) * 1000 + t.millisecond;
 }
 
 platform::LocalTime FromLocalMs(LocalMs ms) {
-    int64_t days = ms / kMsPerDay;
-    int64_t rest = ms % kMsPerDay;
+    int64_t seconds = ms / 1000;
+    int64_t rest = ms % 1000;
     if (rest < 0) {
-        rest += kMsPerDay;
-        --days;
+        rest += 1000;
+        --seconds;
     }
+    const time_t secs = static_cast<time_t>(seconds);
+    std::tm tm{};
+    gmtime_r(&secs, &tm);
     platform::LocalTime t;
-    CivilFromDays(days, t.year, t.month, t.day);
-    t.millisecond = static_cast<int>(rest % 1000);
-    rest /= 1000;
-    t.second = static_cast<int>(rest % 60);
-    rest /= 60;
-    t.minute = static_cast<int>(rest % 60);
-    t.hour = static_cast<int>(rest / 60);
+    t.year = tm.tm_year + 1900;
+    t.month = tm.tm_mon + 1;
+    t.day = tm.tm_mday;
+    t.hour = tm.tm_hour;
+    t.minute = tm.tm_min;
+    t.second = tm.tm_sec;
+    t.millisecond = static_cast<int>(rest);
     return t;
 }
 

@@ -105,6 +105,18 @@ protected:
         StartConsole("[CommSetup]\r\nCommType=2\r\nTelephone=127.0.0.1 " + std::to_string(port) +
                      "\r\n[Settings]\r\n" + settings);
     }
+    // A dial-up site 5551234 on a simulated unit behind a pty, its line the test's (m_line, with
+    // carrier); `settings` go under [Settings] after AutoReconnect=1.
+    void StartModem(const std::string& settings) {
+        MakeUnit();
+        const std::string device = m_unit->StartPty();
+        ASSERT_FALSE(device.empty());
+        ASSERT_NO_FATAL_FAILURE(
+            StartConsole("[CommSetup]\r\nCommType=1\r\nTelephone=5551234\r\nDevice=" + device +
+                         "\r\n[Settings]\r\nAutoReconnect=1\r\n" + settings));
+        ASSERT_NE(UseTestLine(), nullptr);
+        m_line->carrier = true;
+    }
     // The console on `port` (a TestLinePort to the unit's pseudo-terminal).
     TestLinePort* UseTestLine() {
         CHalvoricDoc* doc = m_console->Document();
@@ -209,15 +221,8 @@ TEST_F(ReconnectTest, SerialDeviceThatVanishesAndComesBackIsLoggedInAgain) {
 // A modem line whose carrier drops after the login and never comes back: the console redials by
 // itself, but never more than MaxDialsPerHour times in any hour, and says until when it waits.
 TEST_F(ReconnectTest, RedialsStayWithinTheHoursBudget) {
-    MakeUnit();
-    const std::string device = m_unit->StartPty();
-    ASSERT_FALSE(device.empty());
-    ASSERT_NO_FATAL_FAILURE(
-        StartConsole("[CommSetup]\r\nCommType=1\r\nTelephone=5551234\r\nDevice=" + device +
-                     "\r\n[Settings]\r\nAutoReconnect=1\r\nMaxDialsPerHour=4\r\n"));
-    TestLinePort* line = UseTestLine();
-    ASSERT_NE(line, nullptr);
-    line->carrier = true;
+    ASSERT_NO_FATAL_FAILURE(StartModem("MaxDialsPerHour=4\r\n"));
+    TestLinePort* line = m_line;
     Connect();
     // Two hours of redialling in a few seconds (the login above ran at the usual pace).
     platform::Clock::SetTimeScale(200.0);
@@ -245,16 +250,9 @@ TEST_F(ReconnectTest, RedialsStayWithinTheHoursBudget) {
 }
 
 TEST_F(ReconnectTest, ModemsBlacklistedAnswerEndsTheReconnectAndIsShown) {
-    MakeUnit();
-    const std::string device = m_unit->StartPty();
-    ASSERT_FALSE(device.empty());
-    ASSERT_NO_FATAL_FAILURE(
-        StartConsole("[CommSetup]\r\nCommType=1\r\nTelephone=5551234\r\nDevice=" + device +
-                     "\r\n[Settings]\r\nAutoReconnect=1\r\n"));
-    TestLinePort* line = UseTestLine();
-    ASSERT_NE(line, nullptr);
+    ASSERT_NO_FATAL_FAILURE(StartModem(""));
+    TestLinePort* line = m_line;
     line->dialAnswer = "BLACKLISTED";
-    line->carrier = true;
     Connect();
     platform::Clock::SetTimeScale(100.0);
     line->carrier = false;

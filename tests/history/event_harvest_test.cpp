@@ -126,6 +126,15 @@ TEST(StateTimelineTest, SegmentsAreClippedToTheSpanAndEndNow) {
     EXPECT_EQ(segments[2].to, day + 10 * hour);  // up to now, not the span's end
     EXPECT_EQ(segments[3].dryer, 2);
     EXPECT_EQ(segments[3].from, day + 2 * hour);  // nothing drawn before its first change
+
+    // Stamps count the local calendar: a leap day, a year's end, and no zone or summer time.
+    EXPECT_EQ(day, 1796688000000LL);
+    const LocalMs leap = ToLocalMs(platform::LocalTime{2028, 2, 28, 23, 59, 59, 500});
+    EXPECT_EQ(LocalText(leap + 1000), "2028-02-29 00:00:00");
+    EXPECT_EQ(LocalText(ToLocalMs(platform::LocalTime{2026, 12, 31, 23, 0, 0, 0}) + 2 * hour),
+              "2027-01-01 01:00:00");
+    EXPECT_EQ(FromLocalMs(day - 1).millisecond, 999);
+    EXPECT_EQ(FromLocalMs(day - 1).day, 7);
 }
 
 }  // namespace
